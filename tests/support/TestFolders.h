@@ -1,0 +1,29 @@
+#pragma once
+// Folders the tests work with: the source tree, the built program folder, the sample databases,
+// and a private copy of the program folder for tests that write into it (sql.ini, stylesheets).
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace qmtest {
+
+QString sourceDir();
+// The program folder the build lays out (executable, templates/, stylesheets, help file).
+QString programDir();
+// ../shared/data/sakila beside the checkout, or an empty text when that folder is absent.
+QString sakilaDir();
+
+// A temporary folder holding a copy of the program folder's data files (everything but the
+// executables), removed when the object goes away.
+class TempProgramFolder {
+public:
+    TempProgramFolder();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+}  // namespace qmtest
