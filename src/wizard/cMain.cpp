@@ -1,0 +1,140 @@
+#include "wizard/cMain.h"
+
+#include "wizard/File_enc.h"
+#include "wizard/modINI.h"
+
+namespace {
+
+struct StepText {
+    const char* title;
+    const char* description;
+    const char* panelCaption;
+};
+
+// The texts are shown to the user exactly as written, blanks before full stops included.
+constexpr StepText kSteps[8] = {
+    {"Connection",
+     "In this step MySQL server login data should be entered  to establish a local / remote "
+     "connection to the target MySQL database.",
+     "MySQL Connection Parameters:"},
+    {"Table Selection", "In this step you should select tables, which you are planning to use .",
+     "Please Select The Tables You Are Planning To Use:"},
+    {"Fields Selection",
+     "In this step you should select fields that you are planning to use from each selected "
+     "table, if you want to include all fields just click next.",
+     "Field Selection"},
+    {"General Options",
+     "In this step you should specify the options you would like to be applied .", "PHP Options:"},
+    {"Fields Validation",
+     "Field validation is an optional feature that will verify the contents of a field before "
+     "they are sent to database, if you don't want to setup any validation rules just click next",
+     "Fields"},
+    {"Security",
+     "The Security Options allows you to request user name and password when an user attempts "
+     "to access your script.",
+     "Security Options:"},
+    {"Appearance",
+     "Customize the appearance of the result script, To use the default *.css file just click "
+     "Next",
+     "Appearance Setup:"},
+    {"Generate", "Click 'Generate' to start script generation", "Generate"},
+};
+
+}  // namespace
+
+StepInfo cMain::GetStepInfo(int step) const
+{
+    if (step < 1 || step > 8)
+        return {};
+    const StepText& s = kSteps[step - 1];
+    return {QString::fromLatin1(s.title), QString::fromLatin1(s.description)};
+}
+
+QString cMain::GetPanelCaption(int step) const
+{
+    if (step < 1 || step > 8)
+        return {};
+    return QString::fromLatin1(kSteps[step - 1].panelCaption);
+}
+
+WizardChoices cMain::NewWizardChoices() const
+{
+    return WizardChoices{};
+}
+
+cMain::cMain(const QString& programFolder) : m_programFolder(programFolder) {}
+
+QString cMain::IniFile() const
+{
+    return m_programFolder + QStringLiteral("/sql.ini");
+}
+
+namespace {
+
+QString sectionName(int number)
+{
+    return QStringLiteral("Connection%1").arg(number);
+}
+
+// A scrambled password can hold any byte. Blanks or quotes at either end would be lost by the
+// profile rules (values are trimmed and lose one pair of quotes), so such a value is written
+// inside one pair of double quotes, which the reader strips again.
+QByteArray quotedForIni(const QByteArray& value)
+{
+    if (value.isEmpty())
+        return value;
+    auto special = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
+    if (special(value.front()) || special(value.back()))
+        return '"' + value + '"';
+    return value;
+}
+
+}  // namespace
+
+int16_t cMain::CountSavedConnections() const
+{
+    const QString file = IniFile();
+    int16_t i = 1;
+    while (i < INT16_MAX && !ReadIniValue(sectionName(i), QStringLiteral("SQL"), file).isEmpty())
+        ++i;
+    return static_cast<int16_t>(i - 1);
+}
+
+QList<SavedConnection> cMain::LoadSavedConnections() const
+{
+    const QString file = IniFile();
+    const int n = CountSavedConnections();
+    QList<SavedConnection> list(n + 1);
+    for (int i = 1; i <= n; ++i) {
+        const QString section = sectionName(i);
+        SavedConnection& c = list[i];
+        c.ConnectionName = ReadIniValue(section, QStringLiteral("ConnName"), file);
+        c.ServerName = ReadIniValue(section, QStringLiteral("SQL"), file);
+        c.UserName = ReadIniValue(section, QStringLiteral("Login"), file);
+        c.Password = QString::fromLocal8Bit(
+            UnscrambleBytes(ReadIniBytes(section, QStringLiteral("Password"), file), kPasswordKey));
+    }
+    return list;
+}
+
+bool cMain::SaveConnection(const SavedConnection& connection) const
+{
+    const QString file = IniFile();
+    const QString section = sectionName(CountSavedConnections() + 1);
+    const QByteArray password =
+        quotedForIni(ScrambleBytes(connection.Password.toLocal8Bit(), kPasswordKey));
+    return WriteIniValue(section, QStringLiteral("ConnName"), connection.ConnectionName, file)
+        && WriteIniValue(section, QStringLiteral("SQL"), connection.ServerName, file)
+        && WriteIniValue(section, QStringLiteral("Login"), connection.UserName, file)
+        && WriteIniBytes(section, QStringLiteral("Password"), password, file);
+}
+
+bool cMain::ConnectionNameExists(const QString& name) const
+{
+    const QList<SavedConnection> list = LoadSavedConnections();
+    for (qsizetype i = 1; i < list.size(); ++i) {
+        if (list[i].ConnectionName == name)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Helpers of the wizard that need no window: the step table and the fresh choices record.
+// Saved connections and type-name helpers join here as the steps that use them are built.
+
+#include "wizard/WizardChoices.h"
+
+#include <QList>
+#include <QString>
+
+// One named connection kept in sql.ini; it holds neither a database nor a port.
+struct SavedConnection {
+    QString ServerName;
+    QString UserName;
+    QString Password;  // plain in memory, scrambled in the file
+    QString ConnectionName;
+};
+
+class cMain {
+public:
+    // `programFolder` holds sql.ini.
+    explicit cMain(const QString& programFolder = {});
+
+    QString IniFile() const;
+
+    // Saved connection i is the section "Connection<i>"; the list ends before the first number
+    // whose section is missing or has an empty SQL value.
+    int16_t CountSavedConnections() const;
+    // Position i (1 to n) holds saved connection i; position 0 is an empty record.
+    QList<SavedConnection> LoadSavedConnections() const;
+    // Appends the connection as number n + 1. Returns false when sql.ini cannot be written.
+    bool SaveConnection(const SavedConnection& connection) const;
+    // Exact comparison: letter case and blanks count.
+    bool ConnectionNameExists(const QString& name) const;
+
+    // Title and explanation of step 1 to 8; both empty for any other number.
+    StepInfo GetStepInfo(int step) const;
+    // Caption of the panel of step 1 to 8; empty for any other number.
+    QString GetPanelCaption(int step) const;
+    // A record holding the initial value of every member.
+    WizardChoices NewWizardChoices() const;
+
+private:
+    QString m_programFolder;
+};
+
+// The key that scrambles saved passwords.
+inline const QString kPasswordKey = QStringLiteral("tgrfedswqa");

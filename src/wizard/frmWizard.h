@@ -1,0 +1,181 @@
+#pragma once
+// The wizard window: eight stacked step panels, the step title and explanation above them, and the
+// Help, Back, Next and Cancel buttons below. Next checks and stores the current step's choices into
+// WizardChoices before the next step is entered; entering a step prepares its panel.
+
+#include "wizard/WizardChoices.h"
+#include "wizard/cMain.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+
+class frmWizard : public QWidget {
+    Q_OBJECT
+
+public:
+    // `programFolder` is where sql.ini, the templates, the stylesheets and the help file live;
+    // empty means the folder of the executable.
+    explicit frmWizard(const QString& programFolder = {}, QWidget* parent = nullptr);
+    ~frmWizard() override;
+
+    const WizardChoices& Choices() const { return m_choices; }
+    WizardChoices& Choices() { return m_choices; }
+    const QString& ProgramFolder() const { return m_programFolder; }
+
+    // Window state kept beside the record.
+    bool Connected() const { return m_connected; }
+    bool TablesStale() const { return m_tablesStale; }
+    bool OptionsFirstVisit() const { return m_optionsFirstVisit; }
+    bool SavedConnectionPicked() const { return m_savedConnectionPicked; }
+
+    // The help file and topic that Help and F1 open.
+    const QString& HelpFile() const { return m_helpFile; }
+    int HelpContext() const { return m_helpContext; }
+
+    // Panel `index` (1 to 8) of the frmStep1 control array.
+    QGroupBox* StepPanel(int index) const;
+
+    void EnterStep(int step, bool comingBack);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Construction of the window (frmWizard_ui.cpp): one function per panel.
+    void setupUi();
+    void buildConnectionPanel(QGroupBox* panel);
+    void buildTablesPanel(QGroupBox* panel);
+    void buildFieldsPanel(QGroupBox* panel);
+    void buildOptionsPanel(QGroupBox* panel);
+    void buildValidationPanel(QGroupBox* panel);
+    void buildSecurityPanel(QGroupBox* panel);
+    void buildAppearancePanel(QGroupBox* panel);
+    void buildGeneratePanel(QGroupBox* panel);
+    void prepare_interface();
+
+    // Navigation (frmWizard.cpp).
+    void onNext();
+    void onBack();
+    void onCancel();
+    void onHelp();
+    bool confirmExit();
+    void showPanel(int index);
+    void nextFromConnection();
+    void resetHelp();
+    // Runs one action of a multi-step handler: an unexpected failure shows its own description
+    // in a plain message box and the handler goes on with its next action.
+    void guarded(const std::function<void()>& action);
+
+    // Operations of the individual steps. Each is the one place where its step's behaviour lives.
+    // Step 1: connection and saved connections.
+    QList<struct SavedConnection> LoadSavedConnections() const;
+    void FillSavedConnectionList();
+    void LoadSavedConnection(int listIndex);
+    bool UseDatabase(const QString& database);
+    void OfferToSaveConnection();
+    // Step 2 and 3: tables and fields.
+    void LoadAvailableTables();
+    bool ConfirmTables();
+    void BuildFieldTree();
+    bool CollectChosenFields();
+    // Step 4 to 8.
+    void ApplyOptionDefaults();
+    void FillRecordsPerPageList();
+    void CollectOptions();
+    void BuildValidationTree();
+    bool RunGeneration();
+    void ShowHelpTopic(int context);
+    void ShowAbout();
+
+    QString m_programFolder;
+    cMain m_main;
+    WizardChoices m_choices;
+    QString m_helpFile;
+    int m_helpContext = 1;
+    bool m_connected = false;
+    bool m_tablesStale = false;
+    bool m_optionsFirstVisit = false;
+    bool m_savedConnectionPicked = false;
+    bool m_exitConfirmed = false;
+
+    // Frame.
+    QLabel* lblStepInfo = nullptr;
+    QLabel* lblStepDetails = nullptr;
+    QWidget* m_panelArea = nullptr;
+    std::array<QGroupBox*, 8> frmStep1{};
+    QPushButton* cmdHelp = nullptr;
+    QPushButton* cmdPrevious = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    // Step 1.
+    QComboBox* cmbConnType = nullptr;
+    QLineEdit* txtServer = nullptr;
+    QLineEdit* txtport = nullptr;
+    QLineEdit* txtUsername = nullptr;
+    QLineEdit* txtPassword = nullptr;
+    QComboBox* cmbDBSelect = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QComboBox* cmbSaved = nullptr;
+    // Step 2.
+    QListWidget* lstAvTables = nullptr;
+    QListWidget* lstSelTables = nullptr;
+    QPushButton* cmdAppendTables = nullptr;
+    QPushButton* cmdRemoveTables = nullptr;
+    QPushButton* cAllToLeft = nullptr;
+    QPushButton* cAllToright = nullptr;
+    // Step 3.
+    QTreeWidget* trvFields = nullptr;
+    QPushButton* cSelAll = nullptr;
+    QPushButton* cSelNone = nullptr;
+    // Step 4.
+    QCheckBox* chkAddRecords = nullptr;
+    QCheckBox* chkEditRecords = nullptr;
+    QCheckBox* chkDeleteRecords = nullptr;
+    QCheckBox* chkViewRecords = nullptr;
+    QCheckBox* chkSearchRecords = nullptr;
+    QCheckBox* chkFK = nullptr;
+    QCheckBox* chkPHPValidate = nullptr;
+    QComboBox* cmbSplitter = nullptr;
+    // Step 5.
+    QTreeWidget* trvValidate = nullptr;
+    QCheckBox* chkNulls = nullptr;
+    QCheckBox* chkCharacterCheck = nullptr;
+    QLineEdit* txtCharacters = nullptr;
+    QCheckBox* chkLimits = nullptr;
+    QLineEdit* txtMin = nullptr;
+    QLineEdit* txtMax = nullptr;
+    QComboBox* cmbfk = nullptr;
+    QPushButton* cmdhelpParent = nullptr;
+    // Step 6.
+    QCheckBox* chkReqLogin = nullptr;
+    QGroupBox* frmLoginSetup = nullptr;
+    QCheckBox* chkUseCurrent = nullptr;
+    QLabel* lblUsername7 = nullptr;
+    QLabel* lblPassword7 = nullptr;
+    QLineEdit* txtUsername7 = nullptr;
+    QLineEdit* txtPassword7 = nullptr;
+    // Step 7.
+    QComboBox* cmbStyles = nullptr;
+    QLineEdit* txtcss = nullptr;
+    QPushButton* cmdcssSelect = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* cCssEditor = nullptr;
+    // Step 8.
+    QLineEdit* txtDestination = nullptr;
+    QPushButton* cmdDestBrowse = nullptr;
+    QListWidget* lstLog = nullptr;
+};

@@ -1,0 +1,188 @@
+// What each step does when it is entered or left. Operations that need the schema object, the
+// generator or the help viewer are completed by those parts; until then they do nothing visible.
+#include "wizard/frmWizard.h"
+
+#include "dialogs/UserDialogs.h"
+#include "wizard/NumberText.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+// ---- Step 1 -------------------------------------------------------------------------------
+
+QList<SavedConnection> frmWizard::LoadSavedConnections() const
+{
+    return m_main.LoadSavedConnections();
+}
+
+void frmWizard::FillSavedConnectionList()
+{
+    const QList<SavedConnection> saved = LoadSavedConnections();
+    const QSignalBlocker block(cmbSaved);
+    cmbSaved->clear();
+    for (qsizetype i = 1; i < saved.size(); ++i)
+        cmbSaved->addItem(saved[i].ConnectionName);
+    cmbSaved->setCurrentIndex(-1);
+}
+
+void frmWizard::LoadSavedConnection(int listIndex)
+{
+    const QList<SavedConnection> saved = LoadSavedConnections();
+    const int position = listIndex + 1;
+    if (listIndex < 0 || position >= saved.size())
+        return;
+    const SavedConnection& s = saved[position];
+    txtServer->setText(s.ServerName);
+    if (s.ServerName == QStringLiteral("localhost")) {
+        cmbConnType->setCurrentText(QStringLiteral("Local"));
+        txtServer->setText(QStringLiteral("localhost"));
+        txtServer->setEnabled(false);
+    }
+    txtUsername->setText(s.UserName);
+    txtPassword->setText(s.Password);
+    m_savedConnectionPicked = true;
+}
+
+bool frmWizard::UseDatabase(const QString& database)
+{
+    Q_UNUSED(database);
+    // Selecting the database needs the schema object; without it there is no connection to use.
+    return m_connected;
+}
+
+void frmWizard::OfferToSaveConnection()
+{
+    showMessage(this, QStringLiteral("Would you like to save the current connection settings?"),
+                MessageIcon::Question, MessageButtons::YesNo);
+}
+
+// ---- Steps 2 and 3 ------------------------------------------------------------------------
+
+void frmWizard::LoadAvailableTables()
+{
+    lstAvTables->clear();
+}
+
+bool frmWizard::ConfirmTables()
+{
+    if (lstSelTables->count() == 0) {
+        showMessage(this, QStringLiteral("You must select at least 1 table"), MessageIcon::Exclamation);
+        return false;
+    }
+    QList<SelectedTable> tables;
+    for (int i = 0; i < lstSelTables->count(); ++i)
+        tables.append(SelectedTable{lstSelTables->item(i)->text(), {}});
+    m_choices.SelectedTables = tables;
+    m_tablesStale = false;
+    return true;
+}
+
+void frmWizard::BuildFieldTree()
+{
+    trvFields->clear();
+}
+
+bool frmWizard::CollectChosenFields()
+{
+    return false;
+}
+
+// ---- Step 4 -------------------------------------------------------------------------------
+
+void frmWizard::ApplyOptionDefaults()
+{
+    for (QCheckBox* box : {chkAddRecords, chkEditRecords, chkDeleteRecords, chkViewRecords,
+                           chkSearchRecords, chkPHPValidate})
+        box->setChecked(true);
+    chkFK->setChecked(false);
+}
+
+void frmWizard::FillRecordsPerPageList()
+{
+    const QString text = cmbSplitter->currentText();
+    cmbSplitter->clear();
+    for (int n = 2; n <= 100; ++n)
+        cmbSplitter->addItem(QString::number(n));
+    cmbSplitter->setEditText(text);
+}
+
+void frmWizard::CollectOptions()
+{
+    ScriptOptions& o = m_choices.Options;
+    o.AllowAdd = chkAddRecords->checkState() != Qt::Unchecked;
+    o.AllowEdit = chkEditRecords->checkState() != Qt::Unchecked;
+    o.AllowDelete = chkDeleteRecords->checkState() != Qt::Unchecked;
+    o.AllowView = chkViewRecords->checkState() != Qt::Unchecked;
+    o.SearchRecords = chkSearchRecords->checkState() != Qt::Unchecked;
+    o.CreateLookupColumns = chkFK->checkState() != Qt::Unchecked;
+    o.AllowSearch = chkSearchRecords->checkState() != Qt::Unchecked;
+    o.PhpValidate = chkPHPValidate->checkState() != Qt::Unchecked;
+
+    const std::optional<double> number = parseDecimal(cmbSplitter->currentText());
+    const double whole = number ? std::floor(*number) : 0.0;
+    if (!number || whole < -32768.0 || whole > 32767.0) {
+        showMessage(this, QStringLiteral("There are errors on the form"), MessageIcon::Exclamation);
+        return;
+    }
+    if (whole != 0.0)
+        o.RecordsPerPage = static_cast<int16_t>(whole);
+}
+
+// ---- Step 5 -------------------------------------------------------------------------------
+
+void frmWizard::BuildValidationTree()
+{
+    for (SelectedTable& table : m_choices.SelectedTables) {
+        for (ChosenField& field : table.ChosenFields)
+            field.AllowNulls = 1;
+    }
+}
+
+// ---- Step 8, Help and About ---------------------------------------------------------------
+
+bool frmWizard::RunGeneration()
+{
+    // The generator and its progress window report whether the scripts were written; until they
+    // are part of the program nothing is generated, and success is never claimed.
+    return false;
+}
+
+void frmWizard::ShowHelpTopic(int context)
+{
+    Q_UNUSED(context);
+}
+
+void frmWizard::ShowAbout()
+{
+    QDialog about(this);
+    about.setObjectName(QStringLiteral("frmAbout"));
+    about.setWindowTitle(QStringLiteral("About Quillmere"));
+    auto* layout = new QVBoxLayout(&about);
+    auto* name = new QLabel(QStringLiteral("<h2>Quillmere</h2>"), &about);
+    auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(QM_VERSION)), &about);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    auto* text = new QLabel(
+        QStringLiteral("Turns a MySQL or MariaDB database into a folder of PHP scripts that list, "
+                       "search, add, edit and delete its records."),
+        &about);
+    text->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    layout->addWidget(name);
+    layout->addWidget(version);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    about.setFixedWidth(360);
+    UserDialogs::current().exec(about);
+}
