@@ -1,0 +1,154 @@
+#include "mysql/MYSQL_FIELD.h"
+
+#include "mysql/ClientLibrary.h"
+#include "mysql/MYSQL_RS.h"
+
+#include <QStringView>
+
+namespace {
+
+// MySQL's code for a fixed-length string column, the type reported when there is no column.
+constexpr int noColumnType = MYSQL_TYPE_STRING;
+
+}  // namespace
+
+size_t MYSQL_FIELD::CaseInsensitiveHash::operator()(const QString& text) const
+{
+    // Hashes the case-folded code points, so that texts equal without regard to case hash alike.
+    size_t hash = 1469598103934665603ull;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        char32_t codePoint = text[i].unicode();
+        if (QChar::isHighSurrogate(codePoint) && i + 1 < size && text[i + 1].isLowSurrogate()) {
+            codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        hash = (hash ^ QChar::toCaseFolded(codePoint)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool MYSQL_FIELD::CaseInsensitiveEqual::operator()(const QString& a, const QString& b) const
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+MYSQL_FIELD::MYSQL_FIELD(MYSQL_RS* parent) : m_parent(parent) {}
+
+void MYSQL_FIELD::Retarget(const Variant& key, int columnCount, st_mysql_res* result, char** row,
+                           const unsigned long* lengths)
+{
+    m_columnCount = columnCount;
+    m_result = result;
+    m_row = lengths ? row : nullptr;
+    if (key.numericValue()) {
+        const std::optional<qint32> index = toInt32(key);
+        m_index = index ? *index : -1;
+    } else if (key.isText()) {
+        m_index = columnByName(key.toString());
+    } else {
+        m_index = -1;
+    }
+    if (m_index < 0 || m_columnCount == 0 || m_index >= m_columnCount) {
+        detach();
+        return;
+    }
+    m_length = m_row ? lengths[m_index] : 0;
+}
+
+void MYSQL_FIELD::detach()
+{
+    m_result = nullptr;
+    m_row = nullptr;
+    m_length = 0;
+}
+
+void MYSQL_FIELD::orphan()
+{
+    detach();
+    m_parent = nullptr;
+    m_columnCount = 0;
+}
+
+int MYSQL_FIELD::columnByName(const QString& name)
+{
+    if (m_columnOrdinals.empty() && m_result) {
+        for (int column = 1; column <= m_columnCount; ++column) {
+            const LibraryField* field =
+                mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column - 1));
+            const QString columnName = textFromLibrary(field ? field->name : nullptr);
+            // A name already present keeps its first column.
+            if (!columnName.isEmpty())
+                m_columnOrdinals.try_emplace(columnName, column);
+        }
+    }
+    const auto found = m_columnOrdinals.find(name);
+    return found == m_columnOrdinals.end() ? -1 : found->second - 1;
+}
+
+const st_mysql_field* MYSQL_FIELD::description() const
+{
+    if (!m_result || m_index < 0 || m_index >= m_columnCount)
+        return nullptr;
+    return mysql_fetch_field_direct(m_result, static_cast<unsigned int>(m_index));
+}
+
+QString MYSQL_FIELD::Name() const
+{
+    const LibraryField* field = description();
+    return field ? textFromLibrary(field->name) : QString();
+}
+
+QString MYSQL_FIELD::Table() const
+{
+    const LibraryField* field = description();
+    return field ? textFromLibrary(field->table) : QString();
+}
+
+int MYSQL_FIELD::MySqlType() const
+{
+    const LibraryField* field = description();
+    return field ? static_cast<int>(field->type) : noColumnType;
+}
+
+// The library's lengths are unsigned; they are reported as their low 32 bits taken as signed.
+int MYSQL_FIELD::Length() const
+{
+    const LibraryField* field = description();
+    return field ? static_cast<qint32>(static_cast<quint32>(field->length)) : 0;
+}
+
+int MYSQL_FIELD::MaxLength() const
+{
+    const LibraryField* field = description();
+    return field ? static_cast<qint32>(static_cast<quint32>(field->max_length)) : 0;
+}
+
+int MYSQL_FIELD::Flags() const
+{
+    const LibraryField* field = description();
+    return field ? static_cast<qint32>(field->flags) : 0;
+}
+
+int MYSQL_FIELD::Decimals() const
+{
+    const LibraryField* field = description();
+    return field ? static_cast<qint32>(field->decimals) : 0;
+}
+
+Variant MYSQL_FIELD::Value() const
+{
+    if (!m_row || m_index < 0 || m_index >= m_columnCount)
+        return Variant();
+    if (m_parent && !m_parent->m_editedRows.isEmpty()) {
+        if (const Variant* written = m_parent->writtenValue(Name()))
+            return *written;
+    }
+    const char* data = m_row[m_index];
+    if (!data)
+        return Variant::null();
+    if (m_length == 0)
+        return Variant(QStringLiteral(""));
+    // Exactly the column's bytes: a value may hold NUL bytes.
+    return Variant(QString::fromLocal8Bit(data, static_cast<qsizetype>(m_length)));
+}

@@ -1,0 +1,72 @@
+#pragma once
+// One column of a MYSQL_RS: its description from the client library and its value in the row
+// that was current when the result set last pointed this object at a column. Without a column
+// (an unknown name, a position off the rows) every property gives its neutral value.
+
+#include "mysql/Variant.h"
+
+#include <QString>
+
+#include <unordered_map>
+
+class MYSQL_RS;
+struct st_mysql_field;
+struct st_mysql_res;
+
+class MYSQL_FIELD {
+public:
+    ~MYSQL_FIELD() = default;
+    MYSQL_FIELD(const MYSQL_FIELD&) = delete;
+    MYSQL_FIELD& operator=(const MYSQL_FIELD&) = delete;
+
+    /// Return the name of the field.
+    QString Name() const;
+    /// Returns the name of table that the field belongs to.
+    QString Table() const;
+    /// Return the type of the field.
+    int MySqlType() const;
+    /// Returns the length of the field as specified in the CREATE TABLE statement.
+    int Length() const;
+    /// Returns the length of the longest field value present in the result set.
+    int MaxLength() const;
+    /// Returns the attributes for the field.
+    int Flags() const;
+    /// Return the number of decimals for numeric fields, zero for non-numeric fields.
+    int Decimals() const;
+    /// Returns/sets the value of the field.  If the field has been updated, the updated value will
+    /// be returned.
+    Variant Value() const;
+
+private:
+    friend class MYSQL_RS;
+
+    struct CaseInsensitiveHash {
+        size_t operator()(const QString& text) const;
+    };
+    struct CaseInsensitiveEqual {
+        bool operator()(const QString& a, const QString& b) const;
+    };
+
+    explicit MYSQL_FIELD(MYSQL_RS* parent);
+
+    // Points this object at a column (by number, numeric text or name) of the given row.
+    void Retarget(const Variant& key, int columnCount, st_mysql_res* result, char** row,
+                  const unsigned long* lengths);
+    // Forgets the stored result and row: every property gives its neutral value from now on.
+    void detach();
+    // Leaves the result set for good (it was reset or destroyed).
+    void orphan();
+    int columnByName(const QString& name);
+    // The library's description of the column, or null without a column.
+    const st_mysql_field* description() const;
+
+    MYSQL_RS* m_parent = nullptr;
+    st_mysql_res* m_result = nullptr;
+    char** m_row = nullptr;
+    // Only this column's length is kept: the library rewrites its lengths array on every fetch,
+    // and a field object held across a move must keep showing its own row.
+    unsigned long m_length = 0;
+    int m_columnCount = 0;
+    int m_index = -1;
+    std::unordered_map<QString, int, CaseInsensitiveHash, CaseInsensitiveEqual> m_columnOrdinals;
+};

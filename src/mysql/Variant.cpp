@@ -1,0 +1,85 @@
+#include "mysql/Variant.h"
+
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+
+Variant Variant::null()
+{
+    Variant v;
+    v.m_kind = Kind::Null;
+    return v;
+}
+
+QString Variant::toString() const
+{
+    switch (m_kind) {
+    case Kind::Text:
+        return m_text;
+    case Kind::Number:
+        return QString::number(m_number, 'g', 15);
+    case Kind::Empty:
+    case Kind::Null:
+        break;
+    }
+    return QString();
+}
+
+std::optional<double> Variant::numericValue() const
+{
+    if (m_kind == Kind::Number)
+        return m_number;
+    if (m_kind != Kind::Text)
+        return std::nullopt;
+    // Most texts handed in are column names: rule them out before the full parse.
+    const QStringView trimmed = QStringView(m_text).trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    const QChar first = trimmed.front();
+    if (!first.isDigit() && first != u'-' && first != u'+' && first != u'.')
+        return std::nullopt;
+    bool ok = false;
+    const double number = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return number;
+}
+
+bool operator==(const Variant& a, const Variant& b)
+{
+    using Kind = Variant::Kind;
+    if (a.m_kind == Kind::Null || b.m_kind == Kind::Null)
+        return false;
+    if (a.m_kind == Kind::Empty || b.m_kind == Kind::Empty) {
+        const Variant& other = a.m_kind == Kind::Empty ? b : a;
+        switch (other.m_kind) {
+        case Kind::Empty:
+            return true;
+        case Kind::Text:
+            return other.m_text.isEmpty();
+        case Kind::Number:
+            return other.m_number == 0;
+        case Kind::Null:
+            break;
+        }
+        return false;
+    }
+    if (a.m_kind != b.m_kind)
+        return false;
+    if (a.m_kind == Kind::Text)
+        return a.m_text == b.m_text;
+    return a.m_number == b.m_number;
+}
+
+std::optional<qint32> toInt32(const Variant& value)
+{
+    const std::optional<double> number = value.numericValue();
+    if (!number)
+        return std::nullopt;
+    // nearbyint rounds halves to even in the default rounding mode.
+    const double rounded = std::nearbyint(*number);
+    if (rounded < std::numeric_limits<qint32>::min() || rounded > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return static_cast<qint32>(rounded);
+}

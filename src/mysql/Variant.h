@@ -1,0 +1,57 @@
+#pragma once
+// A loosely typed value as the client layer and the wizard pass it around: Empty (no value at
+// all), Null (SQL NULL), a text or a number. Column values always come back as text; numbers
+// exist so that callers can hand in keys and search values the way they have them.
+
+#include <QString>
+
+#include <optional>
+#include <type_traits>
+
+class Variant {
+public:
+    enum class Kind { Empty, Null, Text, Number };
+
+    Variant() = default;
+    Variant(const QString& text) : m_kind(Kind::Text), m_text(text) {}
+    Variant(QString&& text) : m_kind(Kind::Text), m_text(std::move(text)) {}
+    Variant(const char* text) : m_kind(Kind::Text), m_text(QString::fromUtf8(text)) {}
+    template <typename T>
+        requires(std::is_arithmetic_v<T> && !std::is_same_v<T, bool>)
+    Variant(T number) : m_kind(Kind::Number), m_number(static_cast<double>(number))
+    {
+    }
+    // A boolean has no meaning here; keep it from silently becoming the number 1.
+    Variant(bool) = delete;
+
+    static Variant null();
+
+    Kind kind() const { return m_kind; }
+    bool isEmpty() const { return m_kind == Kind::Empty; }
+    bool isNull() const { return m_kind == Kind::Null; }
+    bool isText() const { return m_kind == Kind::Text; }
+    bool isNumber() const { return m_kind == Kind::Number; }
+
+    // The value as text: a text as it is, a number in its shortest form ("5", "2.5"), and an
+    // empty text for Empty and Null.
+    QString toString() const;
+
+    // The number this value stands for: a number, or a text that reads as one (blanks around it
+    // allowed, as in " 12 ", "-3", "2.5", "1e3"). Nothing for Empty, Null and other texts.
+    std::optional<double> numericValue() const;
+
+    // Equality of loosely typed values: Null equals nothing (not even Null); texts are equal only
+    // when identical (letter case counts); a number never equals a text; Empty equals Empty, the
+    // empty text and the number 0.
+    friend bool operator==(const Variant& a, const Variant& b);
+    friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
+
+private:
+    Kind m_kind = Kind::Empty;
+    QString m_text;
+    double m_number = 0;
+};
+
+// The 32-bit integer a numeric value stands for, rounded to the nearest (halves to even); nothing
+// when the value is not numeric or lies outside the 32-bit range.
+std::optional<qint32> toInt32(const Variant& value);
