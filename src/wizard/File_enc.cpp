@@ -34,12 +34,12 @@ QString ScrambleText(const QString& text, const QString& key)
 {
     if (key.isEmpty())
         return text;
-    return QString::fromLocal8Bit(ScrambleBytes(text.toLocal8Bit(), key));
+    return QString::fromLatin1(ScrambleBytes(text.toLocal8Bit(), key));
 }
 
 QString UnscrambleText(const QString& text, const QString& key)
 {
     if (key.isEmpty())
         return text;
-    return QString::fromLocal8Bit(UnscrambleBytes(text.toLocal8Bit(), key));
+    return QString::fromLocal8Bit(UnscrambleBytes(text.toLatin1(), key));
 }

@@ -10,6 +10,8 @@
 QByteArray ScrambleBytes(const QByteArray& bytes, const QString& key);
 QByteArray UnscrambleBytes(const QByteArray& bytes, const QString& key);
 
-// The same on text, converted to and from the locale's 8-bit encoding.
+// The same on text: the text is taken in the locale's 8-bit encoding. The scrambled form can hold
+// any byte, which the UTF-8 locale cannot always read back as characters, so it is carried as one
+// character per byte (Latin-1); UnscrambleText expects that form and returns the original text.
 QString ScrambleText(const QString& text, const QString& key);
 QString UnscrambleText(const QString& text, const QString& key);

@@ -83,11 +83,20 @@ QByteArray quotedForIni(const QByteArray& value)
 {
     if (value.isEmpty())
         return value;
-    auto special = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
+    auto special = [](char c) { return QChar::isSpace(uchar(c)) || c == '"' || c == '\''; };
     if (special(value.front()) || special(value.back()))
         return '"' + value + '"';
     return value;
 }
+
+// CR, LF and NUL cannot stand in an INI line at all. A password whose scrambled form holds one of
+// them is kept as hexadecimal digits under a key of its own, and Password stays empty.
+bool fitsOnALine(const QByteArray& value)
+{
+    return !value.contains('\r') && !value.contains('\n') && !value.contains('\0');
+}
+
+const QString kPasswordHexKey = QStringLiteral("PasswordHex");
 
 }  // namespace
 
@@ -111,8 +120,10 @@ QList<SavedConnection> cMain::LoadSavedConnections() const
         c.ConnectionName = ReadIniValue(section, QStringLiteral("ConnName"), file);
         c.ServerName = ReadIniValue(section, QStringLiteral("SQL"), file);
         c.UserName = ReadIniValue(section, QStringLiteral("Login"), file);
-        c.Password = QString::fromLocal8Bit(
-            UnscrambleBytes(ReadIniBytes(section, QStringLiteral("Password"), file), kPasswordKey));
+        QByteArray scrambled = QByteArray::fromHex(ReadIniBytes(section, kPasswordHexKey, file));
+        if (scrambled.isEmpty())
+            scrambled = ReadIniBytes(section, QStringLiteral("Password"), file);
+        c.Password = QString::fromLocal8Bit(UnscrambleBytes(scrambled, kPasswordKey));
     }
     return list;
 }
@@ -121,12 +132,16 @@ bool cMain::SaveConnection(const SavedConnection& connection) const
 {
     const QString file = IniFile();
     const QString section = sectionName(CountSavedConnections() + 1);
-    const QByteArray password =
-        quotedForIni(ScrambleBytes(connection.Password.toLocal8Bit(), kPasswordKey));
-    return WriteIniValue(section, QStringLiteral("ConnName"), connection.ConnectionName, file)
+    const QByteArray scrambled = ScrambleBytes(connection.Password.toLocal8Bit(), kPasswordKey);
+    const bool plain = fitsOnALine(scrambled);
+    bool ok = WriteIniValue(section, QStringLiteral("ConnName"), connection.ConnectionName, file)
         && WriteIniValue(section, QStringLiteral("SQL"), connection.ServerName, file)
         && WriteIniValue(section, QStringLiteral("Login"), connection.UserName, file)
-        && WriteIniBytes(section, QStringLiteral("Password"), password, file);
+        && WriteIniBytes(section, QStringLiteral("Password"), plain ? quotedForIni(scrambled) : QByteArray(), file);
+    // A section reused after a gap may still hold the hexadecimal form of an older password.
+    if (ok && (!plain || !ReadIniBytes(section, kPasswordHexKey, file).isEmpty()))
+        ok = WriteIniBytes(section, kPasswordHexKey, plain ? QByteArray() : scrambled.toHex(), file);
+    return ok;
 }
 
 bool cMain::ConnectionNameExists(const QString& name) const

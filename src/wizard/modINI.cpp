@@ -7,18 +7,38 @@ namespace {
 
 constexpr int kMaxValueLength = 254;
 
-QList<QByteArray> readLines(const QString& file)
+// One line of the file without its line break, and the break itself ("\r\n", "\n" or none for
+// a last line without one), so that rewriting the file keeps every other line byte for byte.
+struct Line {
+    QByteArray text;
+    QByteArray ending;
+};
+
+QList<Line> readLines(const QString& file)
 {
+    QList<Line> lines;
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> lines = f.readAll().split('\n');
-    for (QByteArray& line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+        return lines;
+    const QByteArray data = f.readAll();
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        qsizetype nl = data.indexOf('\n', pos);
+        Line line;
+        if (nl < 0) {
+            line.text = data.mid(pos);
+            pos = data.size();
+        } else {
+            line.text = data.mid(pos, nl - pos);
+            line.ending = "\n";
+            pos = nl + 1;
+        }
+        if (line.text.endsWith('\r')) {
+            line.text.chop(1);
+            line.ending.prepend('\r');
+        }
+        lines.append(line);
     }
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
     return lines;
 }
 
@@ -67,7 +87,8 @@ bool WriteIniValue(const QString& section, const QString& key, const QString& va
 QByteArray ReadIniBytes(const QString& section, const QString& key, const QString& file)
 {
     bool inSection = false;
-    for (const QByteArray& line : readLines(file)) {
+    for (const Line& l : readLines(file)) {
+        const QByteArray& line = l.text;
         if (const auto name = sectionOf(line)) {
             inSection = name->compare(section, Qt::CaseInsensitive) == 0;
             continue;
@@ -81,42 +102,56 @@ QByteArray ReadIniBytes(const QString& section, const QString& key, const QStrin
 bool WriteIniBytes(const QString& section, const QString& key, const QByteArray& value,
                    const QString& file)
 {
-    QList<QByteArray> lines = readLines(file);
+    QList<Line> lines = readLines(file);
+    // New lines follow the file's own line breaks; a new file gets the Windows ones.
+    QByteArray eol = "\r\n";
+    for (const Line& l : lines) {
+        if (!l.ending.isEmpty()) {
+            eol = l.ending;
+            break;
+        }
+    }
     const QByteArray newLine = key.toLocal8Bit() + '=' + value;
 
-    qsizetype sectionStart = -1;  // index of the section's header line
-    qsizetype sectionEnd = -1;    // index after its last non-blank line
+    qsizetype sectionStart = -1;  // index of the line after the section's header
+    qsizetype insertAt = -1;      // index after the section's last non-blank line
+    bool replaced = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionOf(lines[i])) {
+        if (const auto name = sectionOf(lines[i].text)) {
             if (sectionStart >= 0)
                 break;
             if (name->compare(section, Qt::CaseInsensitive) == 0)
-                sectionStart = sectionEnd = i + 1;
+                sectionStart = insertAt = i + 1;
             continue;
         }
         if (sectionStart < 0)
             continue;
-        if (isKeyLine(lines[i], key)) {
-            lines[i] = newLine;
-            sectionEnd = -2;  // replaced in place
+        if (isKeyLine(lines[i].text, key)) {
+            lines[i].text = newLine;
+            replaced = true;
             break;
         }
-        if (!lines[i].trimmed().isEmpty())
-            sectionEnd = i + 1;
+        if (!lines[i].text.trimmed().isEmpty())
+            insertAt = i + 1;
     }
-    if (sectionStart < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-            lines.append(QByteArray());
-        lines.append('[' + section.toLocal8Bit() + ']');
-        lines.append(newLine);
-    } else if (sectionEnd >= 0) {
-        lines.insert(sectionEnd, newLine);
+    if (!replaced) {
+        QList<Line> added;
+        if (sectionStart < 0)
+            added.append({'[' + section.toLocal8Bit() + ']', eol});
+        added.append({newLine, eol});
+        if (sectionStart < 0)
+            insertAt = lines.size();
+        // The line before the insertion point must end with a break for the new line to start.
+        if (insertAt > 0 && lines[insertAt - 1].ending.isEmpty())
+            lines[insertAt - 1].ending = eol;
+        for (qsizetype j = 0; j < added.size(); ++j)
+            lines.insert(insertAt + j, added[j]);
     }
 
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    for (const QByteArray& line : lines)
-        out.write(line + "\r\n");
+    for (const Line& l : lines)
+        out.write(l.text + l.ending);
     return out.commit();
 }
