@@ -57,6 +57,19 @@ QString cMain::GetPanelCaption(int step) const
     return QString::fromLatin1(kSteps[step - 1].panelCaption);
 }
 
+QString cMain::BaseTypeName(const QString& type) const
+{
+    const qsizetype paren = type.indexOf(QLatin1Char('('));
+    return (paren < 0 ? type : type.left(paren)).trimmed();
+}
+
+bool cMain::IsIntegerType(const QString& type) const
+{
+    static const QStringList integers = {QStringLiteral("tinyint"), QStringLiteral("int"), QStringLiteral("bigint"),
+                                         QStringLiteral("mediumint"), QStringLiteral("smallint")};
+    return integers.contains(BaseTypeName(type));
+}
+
 WizardChoices cMain::NewWizardChoices() const
 {
     return WizardChoices{};

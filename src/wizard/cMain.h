@@ -36,6 +36,11 @@ public:
     StepInfo GetStepInfo(int step) const;
     // Caption of the panel of step 1 to 8; empty for any other number.
     QString GetPanelCaption(int step) const;
+    // The type name before its first "(", trimmed: "int(11) unsigned" gives "int".
+    QString BaseTypeName(const QString& type) const;
+    // Whether the base type name is exactly one of the lower-case integer type names.
+    bool IsIntegerType(const QString& type) const;
+
     // A record holding the initial value of every member.
     WizardChoices NewWizardChoices() const;
 

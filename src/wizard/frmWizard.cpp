@@ -3,6 +3,7 @@
 
 #include "dialogs/UserDialogs.h"
 #include "wizard/NumberText.h"
+#include "wizard/cDB.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@ frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
       m_main(m_programFolder)
 {
     setupUi();
+    connectConnectionPanel();
     EnterStep(1, false);
     m_choices = m_main.NewWizardChoices();
     prepare_interface();
@@ -35,6 +37,13 @@ frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
 }
 
 frmWizard::~frmWizard() = default;
+
+cDB& frmWizard::Database()
+{
+    if (!m_db)
+        m_db = std::make_unique<cDB>([this](const QString& text) { showMessage(this, text); });
+    return *m_db;
+}
 
 QGroupBox* frmWizard::StepPanel(int index) const
 {

@@ -10,7 +10,10 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
+class cDB;
+class frmConnectionName;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -42,6 +45,9 @@ public:
     // The help file and topic that Help and F1 open.
     const QString& HelpFile() const { return m_helpFile; }
     int HelpContext() const { return m_helpContext; }
+
+    // The schema object, created on first use; it owns the program's one connection.
+    cDB& Database();
 
     // Panel `index` (1 to 8) of the frmStep1 control array.
     QGroupBox* StepPanel(int index) const;
@@ -80,6 +86,11 @@ private:
 
     // Operations of the individual steps. Each is the one place where its step's behaviour lives.
     // Step 1: connection and saved connections.
+    void connectConnectionPanel();
+    void OnConnectionTypeChosen();
+    void ConnectToServer();
+    void DisconnectFromServer();
+    void FillDatabaseList();
     QList<struct SavedConnection> LoadSavedConnections() const;
     void FillSavedConnectionList();
     void LoadSavedConnection(int listIndex);
@@ -109,6 +120,8 @@ private:
     bool m_optionsFirstVisit = false;
     bool m_savedConnectionPicked = false;
     bool m_exitConfirmed = false;
+    std::unique_ptr<cDB> m_db;
+    frmConnectionName* m_connectionNameDialog = nullptr;
 
     // Frame.
     QLabel* lblStepInfo = nullptr;

@@ -3,10 +3,13 @@
 #include "wizard/frmWizard.h"
 
 #include "dialogs/UserDialogs.h"
+#include "generator/GenerationLog.h"
+#include "wizard/frmProgress.h"
 #include "wizard/NumberText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -18,54 +21,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-
-// ---- Step 1 -------------------------------------------------------------------------------
-
-QList<SavedConnection> frmWizard::LoadSavedConnections() const
-{
-    return m_main.LoadSavedConnections();
-}
-
-void frmWizard::FillSavedConnectionList()
-{
-    const QList<SavedConnection> saved = LoadSavedConnections();
-    const QSignalBlocker block(cmbSaved);
-    cmbSaved->clear();
-    for (qsizetype i = 1; i < saved.size(); ++i)
-        cmbSaved->addItem(saved[i].ConnectionName);
-    cmbSaved->setCurrentIndex(-1);
-}
-
-void frmWizard::LoadSavedConnection(int listIndex)
-{
-    const QList<SavedConnection> saved = LoadSavedConnections();
-    const int position = listIndex + 1;
-    if (listIndex < 0 || position >= saved.size())
-        return;
-    const SavedConnection& s = saved[position];
-    txtServer->setText(s.ServerName);
-    if (s.ServerName == QStringLiteral("localhost")) {
-        cmbConnType->setCurrentText(QStringLiteral("Local"));
-        txtServer->setText(QStringLiteral("localhost"));
-        txtServer->setEnabled(false);
-    }
-    txtUsername->setText(s.UserName);
-    txtPassword->setText(s.Password);
-    m_savedConnectionPicked = true;
-}
-
-bool frmWizard::UseDatabase(const QString& database)
-{
-    Q_UNUSED(database);
-    // Selecting the database needs the schema object; without it there is no connection to use.
-    return m_connected;
-}
-
-void frmWizard::OfferToSaveConnection()
-{
-    showMessage(this, QStringLiteral("Would you like to save the current connection settings?"),
-                MessageIcon::Question, MessageButtons::YesNo);
-}
 
 // ---- Steps 2 and 3 ------------------------------------------------------------------------
 
@@ -153,9 +108,44 @@ void frmWizard::BuildValidationTree()
 
 bool frmWizard::RunGeneration()
 {
-    // The generator and its progress window report whether the scripts were written; until they
-    // are part of the program nothing is generated, and success is never claimed.
-    return false;
+    // The log lives as long as the window and feeds lstLog, so every run's lines stay listed.
+    auto* log = findChild<GenerationLog*>(QStringLiteral("GenerationLog"), Qt::FindDirectChildrenOnly);
+    if (!log) {
+        log = new GenerationLog(this);
+        log->setObjectName(QStringLiteral("GenerationLog"));
+        connect(log, &GenerationLog::lineAppended, lstLog, [this](const QString& line) {
+            lstLog->addItem(line);
+            lstLog->scrollToBottom();
+        });
+    }
+
+    frmProgress progress(m_choices, m_programFolder, *log, this);
+    UserDialogs::current().exec(progress);
+    if (!progress.HasRun())
+        return false;
+
+    const GenerationResult& result = progress.Result();
+    if (!result.Succeeded) {
+        QCoreApplication::processEvents();
+        const QString what =
+            result.FailedFile.isEmpty()
+                ? result.Reason
+                : QStringLiteral("%1 could not be written: %2").arg(result.FailedFile, result.Reason);
+        showMessage(this, QStringLiteral("The scripts were not created: %1").arg(what),
+                    MessageIcon::Critical);
+        return false;
+    }
+    if (!result.Warnings.isEmpty()) {
+        QCoreApplication::processEvents();
+        const qsizetype count = result.Warnings.size();
+        const QString text =
+            QStringLiteral("Scripts created with %1 %2: the log lists the files that could not be copied.")
+                .arg(count)
+                .arg(count == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"));
+        showMessage(this, text, MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 void frmWizard::ShowHelpTopic(int context)

@@ -1,0 +1,251 @@
+#include "wizard/cDB.h"
+
+#include "mysql/MYSQL_CONNECTION.h"
+#include "mysql/MYSQL_FIELD.h"
+#include "mysql/MYSQL_RS.h"
+
+#include <QCoreApplication>
+
+int32_t DatabaseCount = 0;
+int32_t ListedTableCount = 0;
+
+cDB::cDB(std::function<void(const QString&)> showError) : m_showError(std::move(showError)) {}
+
+cDB::~cDB() = default;
+
+MYSQL_CONNECTION& cDB::Connection()
+{
+    if (!m_connection)
+        m_connection = std::make_unique<MYSQL_CONNECTION>();
+    return *m_connection;
+}
+
+void cDB::showError()
+{
+    if (m_showError)
+        m_showError(Connection().Error().Description());
+}
+
+QString cDB::QuoteName(const QString& name)
+{
+    QString inner = name;
+    inner.replace(QLatin1Char('`'), QStringLiteral("``"));
+    return QLatin1Char('`') + inner + QLatin1Char('`');
+}
+
+QString cDB::EscapeLiteral(const QString& text, bool forLike)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\': out += forLike ? QStringLiteral("\\\\\\\\") : QStringLiteral("\\\\"); break;
+        case '\'': out += QStringLiteral("\\'"); break;
+        case '"': out += QStringLiteral("\\\""); break;
+        case 0: out += QStringLiteral("\\0"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        case 0x1a: out += QStringLiteral("\\Z"); break;
+        case '_':
+        case '%':
+            if (forLike)
+                out += QLatin1Char('\\');
+            out += c;
+            break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+bool cDB::Connect(const QString& host, const QString& user, const QString& password, int16_t port)
+{
+    MYSQL_CONNECTION& c = Connection();
+    c.OpenConnection(host, user, password, QString(), static_cast<int>(port), 0);
+    if (c.State() == 1) {
+        showError();
+        return false;
+    }
+    return true;
+}
+
+void cDB::Disconnect()
+{
+    if (m_connection)
+        m_connection->CloseConnection();
+    m_connection.reset();
+}
+
+QStringList cDB::readColumn(const QString& statement, int column, bool* failed)
+{
+    MYSQL_CONNECTION& c = Connection();
+    const std::shared_ptr<MYSQL_RS> rs = c.Execute(statement);
+    *failed = c.Error().Number() != 0 || !rs;
+    QStringList values;
+    if (*failed)
+        return values;
+    rs->MoveFirst();
+    const int rows = rs->RecordCount();
+    values.reserve(rows);
+    for (int i = 0; i < rows; ++i) {
+        values << rs->Fields(Variant(column))->Value().toString();
+        rs->MoveNext();
+    }
+    return values;
+}
+
+QStringList cDB::ListDatabases()
+{
+    if (Connection().State() == 1)
+        return {};
+    bool failed = false;
+    const QStringList names = readColumn(QStringLiteral("show databases"), 0, &failed);
+    if (failed)
+        return {};
+    DatabaseCount = static_cast<int32_t>(names.size());
+    return names;
+}
+
+bool cDB::UseDatabase(const QString& database)
+{
+    MYSQL_CONNECTION& c = Connection();
+    c.Error().Clear();
+    c.Execute(QStringLiteral("use ") + QuoteName(database));
+    if (c.Error().Number() != 0) {
+        showError();
+        return false;
+    }
+    return true;
+}
+
+QStringList cDB::ListTables(const QString& database)
+{
+    bool failed = false;
+    const QStringList names = readColumn(QStringLiteral("show tables from") + QuoteName(database), 0, &failed);
+    if (failed) {
+        showError();
+        return {};
+    }
+    ListedTableCount = static_cast<int32_t>(names.size());
+    return names;
+}
+
+QList<FieldInfo> cDB::DescribeTable(const QString& table)
+{
+    MYSQL_CONNECTION& c = Connection();
+    const std::shared_ptr<MYSQL_RS> rs = c.Execute(QStringLiteral("describe ") + QuoteName(table));
+    QList<FieldInfo> fields;
+    if (c.Error().Number() != 0 || !rs)
+        return fields;
+    rs->MoveFirst();
+    const int rows = rs->RecordCount();
+    for (int i = 0; i < rows; ++i) {
+        FieldInfo f;
+        f.Name = rs->Fields(Variant(0))->Value().toString();
+        f.Type = rs->Fields(Variant(1))->Value().toString();
+        f.AllowsNull = rs->Fields(Variant(2))->Value().toString() == QStringLiteral("YES");
+        fields << f;
+        rs->MoveNext();
+    }
+    return fields;
+}
+
+QStringList cDB::ListColumnNames(const QString& table)
+{
+    bool failed = false;
+    const QStringList names = readColumn(QStringLiteral("describe ") + QuoteName(table), 0, &failed);
+    return failed ? QStringList() : names;
+}
+
+QList<ForeignKeyInfo> cDB::ParseForeignKeyComment(const QString& comment)
+{
+    QList<ForeignKeyInfo> keys;
+    const QStringList parts = comment.split(QLatin1Char(';'));
+    if (parts.size() < 2)
+        return keys;
+    auto strip = [](QString text) { return text.remove(QLatin1Char('`')).trimmed(); };
+    for (const QString& part : parts) {
+        if (!part.contains(QStringLiteral("REFER")))
+            continue;
+        ForeignKeyInfo key;
+        key.Clause = part.trimmed();
+        const QString& clause = key.Clause;
+        // Positions below are 0-based; a clause without the parts looked for is skipped.
+        const qsizetype close = clause.indexOf(QLatin1Char(')'));
+        const qsizetype slash = clause.indexOf(QLatin1Char('/'));
+        if (close < 1 || slash < 0)
+            continue;
+        const qsizetype open = clause.indexOf(QLatin1Char('('), slash);
+        const qsizetype parentClose = clause.indexOf(QLatin1Char(')'), slash);
+        if (open < 0 || parentClose < open)
+            continue;
+        key.ChildColumn = strip(clause.mid(1, close - 1).trimmed());
+        const QString rawParentTable = clause.mid(slash + 1, open - slash - 1).trimmed();
+        key.ParentTable = strip(rawParentTable);
+        const qsizetype columnStart = slash + rawParentTable.size() + 2;
+        key.ParentColumn = strip(clause.mid(columnStart, parentClose - open - 1));
+        keys << key;
+    }
+    return keys;
+}
+
+QList<ForeignKeyInfo> cDB::DiscoverForeignKeys(const QString& database, const QString& table)
+{
+    QCoreApplication::processEvents();
+    MYSQL_CONNECTION& c = Connection();
+    const std::shared_ptr<MYSQL_RS> rs =
+        c.Execute(QStringLiteral("SHOW TABLE STATUS FROM ") + QuoteName(database) + QStringLiteral(" LIKE '")
+                  + EscapeLiteral(table, true) + QStringLiteral("'"));
+    QList<ForeignKeyInfo> keys;
+    if (c.Error().Number() == 0 && rs && rs->RecordCount() > 0) {
+        rs->MoveFirst();
+        keys = ParseForeignKeyComment(rs->Fields(Variant(QStringLiteral("Comment")))->Value().toString());
+    }
+    if (keys.isEmpty())
+        keys = foreignKeysFromInformationSchema(database, table);
+    return keys;
+}
+
+QList<ForeignKeyInfo> cDB::foreignKeysFromInformationSchema(const QString& database, const QString& table)
+{
+    MYSQL_CONNECTION& c = Connection();
+    const std::shared_ptr<MYSQL_RS> rs = c.Execute(
+        QStringLiteral("SELECT CONSTRAINT_NAME, COLUMN_NAME, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME "
+                       "FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = '%1' AND TABLE_NAME = '%2' "
+                       "AND REFERENCED_TABLE_NAME IS NOT NULL ORDER BY CONSTRAINT_NAME, ORDINAL_POSITION")
+            .arg(EscapeLiteral(database), EscapeLiteral(table)));
+    QList<ForeignKeyInfo> keys;
+    if (c.Error().Number() != 0 || !rs)
+        return keys;
+    // Rows of one constraint are consecutive, in column order; they make one record.
+    QString current;
+    QStringList children, parents;
+    auto flush = [&](const QString& parentTable) {
+        if (current.isEmpty())
+            return;
+        ForeignKeyInfo key;
+        key.ChildColumn = children.join(QLatin1Char(' '));
+        key.ParentTable = parentTable;
+        key.ParentColumn = parents.join(QLatin1Char(' '));
+        key.Clause = QStringLiteral("(%1) REFER %2(%3)").arg(key.ChildColumn, parentTable, key.ParentColumn);
+        keys << key;
+    };
+    QString parentTable;
+    rs->MoveFirst();
+    const int rows = rs->RecordCount();
+    for (int i = 0; i < rows; ++i) {
+        const QString name = rs->Fields(Variant(0))->Value().toString();
+        if (name != current) {
+            flush(parentTable);
+            current = name;
+            children.clear();
+            parents.clear();
+        }
+        children << rs->Fields(Variant(1))->Value().toString();
+        parentTable = rs->Fields(Variant(2))->Value().toString();
+        parents << rs->Fields(Variant(3))->Value().toString();
+        rs->MoveNext();
+    }
+    flush(parentTable);
+    return keys;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The wizard's view of the server: owns the program's one connection and turns a few fixed
+// statements into plain lists of databases, tables, columns and foreign keys.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class MYSQL_CONNECTION;
+
+// One column as "describe" reports it.
+struct FieldInfo {
+    QString Name;
+    QString Type;  // as the server writes it, e.g. "int(11) unsigned"
+    bool AllowsNull = false;
+};
+
+// One foreign key: the referencing columns of the table and the table and columns they refer to.
+// Several columns stay separated by blanks, as in the clause.
+struct ForeignKeyInfo {
+    QString Clause;
+    QString ChildColumn;
+    QString ParentTable;
+    QString ParentColumn;
+};
+
+// Counters of the last listings (set to 0 by every connect attempt).
+extern int32_t DatabaseCount;
+extern int32_t ListedTableCount;
+
+class cDB {
+public:
+    // Connect, UseDatabase and ListTables show the server's error text to the user themselves;
+    // `showError` is how (the window passes a plain message box).
+    explicit cDB(std::function<void(const QString&)> showError = {});
+    ~cDB();
+
+    bool Connect(const QString& host, const QString& user, const QString& password, int16_t port);
+    void Disconnect();
+    QStringList ListDatabases();
+    bool UseDatabase(const QString& database);
+    QStringList ListTables(const QString& database);
+    QList<FieldInfo> DescribeTable(const QString& table);
+    QStringList ListColumnNames(const QString& table);
+    // Foreign keys from the table status comment; when that holds none (current servers no longer
+    // write them there), from information_schema.
+    QList<ForeignKeyInfo> DiscoverForeignKeys(const QString& database, const QString& table);
+
+    // The connection, created on first use.
+    MYSQL_CONNECTION& Connection();
+
+    // Parses the REFER clauses of a table status comment.
+    static QList<ForeignKeyInfo> ParseForeignKeyComment(const QString& comment);
+    // A name inside back-ticks, a back-tick in it doubled.
+    static QString QuoteName(const QString& name);
+    // Text for a single-quoted literal, with backslashes and quotes escaped; `forLike` also
+    // escapes the LIKE wildcards "_" and "%" so the pattern matches only the text itself.
+    static QString EscapeLiteral(const QString& text, bool forLike = false);
+
+private:
+    // Runs a statement and reads column `column` (or the column named `columnName`) of every row;
+    // `failed` tells whether the statement failed.
+    QStringList readColumn(const QString& statement, int column, bool* failed);
+    QList<ForeignKeyInfo> foreignKeysFromInformationSchema(const QString& database, const QString& table);
+    void showError();
+
+    std::function<void(const QString&)> m_showError;
+    std::unique_ptr<MYSQL_CONNECTION> m_connection;
+};
