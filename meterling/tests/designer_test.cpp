@@ -2,6 +2,7 @@
 #include "meterling.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QPluginLoader>
@@ -56,14 +57,15 @@ const QString FreshForm = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"
 </ui>
 )");
 
-// Qt Designer's own form editor without its windows: it loads the plugins from QT_PLUGIN_PATH
-// (the test points it at the built plugin), opens forms, edits properties through the same
+// Qt Designer's own form editor without its windows: it loads the plugins from the designer/
+// folder of each library path (here also the built plugin's), opens forms, edits properties through the same
 // property sheet its property editor uses, and saves forms exactly as Designer does.
 class DesignerSession
 {
 public:
     DesignerSession()
     {
+        QCoreApplication::addLibraryPath(QFileInfo(PluginFile).absolutePath() + QStringLiteral("/.."));
         QDesignerComponents::initializeResources();
         m_core = QDesignerComponents::createFormEditor(&m_tools);
         QDesignerComponents::createTaskMenu(m_core, &m_tools);
@@ -206,7 +208,7 @@ TEST(MeterlingDesignerPlugin, DesignerSavesChangedPropertiesAndTheFormLoadsBack)
     EXPECT_TRUE(showsText(picture, *restored, QStringLiteral("0%"))) << inkArt(picture.ink).toStdString();
 }
 
-TEST(MeterlingDesignerPlugin, ChangesTheControlMakesItselfMarkTheFormModified)
+TEST(MeterlingDesignerPlugin, ChangesMadeByTheControlMarkTheFormModified)
 {
     Meterling* meter = openFreshForm();
     ASSERT_NE(meter, nullptr);
