@@ -3,6 +3,7 @@
 // dialog and modal window the program shows, and answers them from a script. A question or input
 // box nobody scripted fails the test, so unexpected prompts never pass unnoticed.
 
+#include "QtPrinters.h"
 #include "dialogs/UserDialogs.h"
 
 #include <QHash>

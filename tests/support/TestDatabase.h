@@ -2,6 +2,8 @@
 // The private MariaDB server of the test run, and scratch databases on it. Fixtures talk to the
 // server through the C library directly, so they never depend on the code under test.
 
+#include "QtPrinters.h"
+
 #include <QString>
 #include <QStringList>
 
