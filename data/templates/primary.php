@@ -1,0 +1,398 @@
+<?php
+// What the server says about the tables of config.php: their columns, primary keys and lookup
+// columns, row counts, and reading one record by its primary key. Names come only from
+// config.php and the server, never from the request.
+
+if (!defined('QM_PAGE')) {
+    header('Location: index.php', true, 302);
+    exit;
+}
+
+function qm_ident($name)
+{
+    return '`' . str_replace('`', '``', (string)$name) . '`';
+}
+
+// One column as SHOW COLUMNS describes it, with the kind of input and display it needs.
+function qm_describe_column($row)
+{
+    $type = strtolower((string)$row['Type']);
+    preg_match('/^([a-z]+)(?:\((.*)\))?(.*)$/s', $type, $m);
+    $base = isset($m[1]) ? $m[1] : $type;
+    $args = isset($m[2]) ? $m[2] : '';
+    $kinds = array(
+        'tinyint' => 'int', 'smallint' => 'int', 'mediumint' => 'int', 'int' => 'int', 'integer' => 'int',
+        'bigint' => 'int', 'decimal' => 'decimal', 'numeric' => 'decimal', 'dec' => 'decimal',
+        'fixed' => 'decimal', 'float' => 'float', 'double' => 'float', 'real' => 'float', 'bit' => 'bit',
+        'date' => 'date', 'datetime' => 'datetime', 'timestamp' => 'datetime', 'time' => 'time',
+        'year' => 'year', 'char' => 'char', 'varchar' => 'char', 'tinytext' => 'text', 'text' => 'text',
+        'mediumtext' => 'text', 'longtext' => 'text', 'json' => 'text', 'binary' => 'blob',
+        'varbinary' => 'blob', 'tinyblob' => 'blob', 'blob' => 'blob', 'mediumblob' => 'blob',
+        'longblob' => 'blob', 'enum' => 'enum', 'set' => 'set', 'geometry' => 'geometry',
+        'point' => 'geometry', 'linestring' => 'geometry', 'polygon' => 'geometry',
+        'multipoint' => 'geometry', 'multilinestring' => 'geometry', 'multipolygon' => 'geometry',
+        'geometrycollection' => 'geometry', 'inet4' => 'char', 'inet6' => 'char', 'uuid' => 'char',
+    );
+    $kind = isset($kinds[$base]) ? $kinds[$base] : 'char';
+    $values = array();
+    if ($kind === 'enum' || $kind === 'set') {
+        // The original spelling of the values, from the type text before it was lower-cased.
+        if (preg_match('/^\w+\((.*)\)/s', (string)$row['Type'], $orig)
+            && preg_match_all("/'((?:[^']|'')*)'/s", $orig[1], $vm)) {
+            foreach ($vm[1] as $v) {
+                $values[] = str_replace(array("''", '\\\\'), array("'", '\\'), $v);
+            }
+        }
+    }
+    $length = 0;
+    if ($kind === 'char' && ctype_digit($args)) {
+        $length = (int)$args;
+    }
+    $textLimits = array('tinytext' => 255, 'text' => 65535);
+    if (isset($textLimits[$base])) {
+        $length = $textLimits[$base];
+    }
+    $extra = strtolower((string)$row['Extra']);
+    return array(
+        'name' => (string)$row['Field'],
+        'type' => (string)$row['Type'],
+        'base' => $base,
+        'kind' => $kind,
+        'unsigned' => strpos($type, 'unsigned') !== false,
+        'nullable' => strtoupper((string)$row['Null']) === 'YES',
+        'default' => $row['Default'],
+        'has_default' => $row['Default'] !== null || strtoupper((string)$row['Null']) === 'YES',
+        'auto' => strpos($extra, 'auto_increment') !== false,
+        'generated' => strpos($extra, 'generated') !== false || strpos($extra, 'virtual') !== false
+            || strpos($extra, 'persistent') !== false || strpos($extra, 'stored') !== false,
+        'primary' => strtoupper((string)$row['Key']) === 'PRI',
+        'length' => $length,
+        'values' => $values,
+        'numeric' => in_array($kind, array('int', 'decimal', 'float', 'bit', 'year'), true),
+    );
+}
+
+// Name => column of a table of the database, or null when the table cannot be read.
+function qm_columns($table)
+{
+    static $cache = array();
+    if (array_key_exists($table, $cache)) {
+        return $cache[$table];
+    }
+    try {
+        $rows = qm_query('SHOW COLUMNS FROM ' . qm_ident($table));
+    } catch (mysqli_sql_exception $e) {
+        error_log('quillmere site: cannot read the columns of a table: ' . $e->getMessage());
+        $rows = null;
+    }
+    $columns = null;
+    if ($rows) {
+        $columns = array();
+        foreach ($rows as $row) {
+            $c = qm_describe_column($row);
+            $columns[$c['name']] = $c;
+        }
+    }
+    $cache[$table] = $columns;
+    return $columns;
+}
+
+// The primary key's columns in key order; empty for a table without one.
+function qm_primary_key($table, $columns)
+{
+    $pk = array();
+    foreach ($columns as $c) {
+        if ($c['primary']) {
+            $pk[] = $c['name'];
+        }
+    }
+    if (count($pk) > 1) {
+        // The key's own order, which may differ from the column order.
+        $ordered = array();
+        foreach (qm_query('SHOW INDEX FROM ' . qm_ident($table)) as $row) {
+            if ($row['Key_name'] === 'PRIMARY') {
+                $ordered[(int)$row['Seq_in_index']] = (string)$row['Column_name'];
+            }
+        }
+        ksort($ordered);
+        if (count($ordered) === count($pk)) {
+            $pk = array_values($ordered);
+        }
+    }
+    return $pk;
+}
+
+// The rule of a field: "max    min   characters    nulls".
+function qm_parse_rule($text)
+{
+    $rule = array('max' => 0, 'min' => 0, 'chars' => '', 'nulls' => true);
+    if (is_string($text) && preg_match('/^\s*(-?\d+) {4}(-?\d+) {3}(.*) {4}(\d+)\s*$/s', $text, $m)) {
+        $rule['max'] = (int)$m[1];
+        $rule['min'] = (int)$m[2];
+        $rule['chars'] = $m[3];
+        $rule['nulls'] = $m[4] !== '0';
+    }
+    $rule['limits'] = $rule['max'] !== 0;
+    return $rule;
+}
+
+// field => [table, column] of the lookup entries "field@->table.column;" of one table.
+function qm_parse_lookups($text)
+{
+    $out = array();
+    if (!is_string($text)) {
+        return $out;
+    }
+    $tables = qm_table_names();
+    foreach (explode(';', $text) as $entry) {
+        $at = strpos($entry, '@->');
+        if ($at === false) {
+            continue;
+        }
+        $field = substr($entry, 0, $at);
+        $target = substr($entry, $at + 3);
+        // A table name may itself hold a dot: prefer a split that names a table of the site.
+        $split = null;
+        for ($p = strpos($target, '.'); $p !== false; $p = strpos($target, '.', $p + 1)) {
+            if ($split === null) {
+                $split = $p;
+            }
+            if (in_array(substr($target, 0, $p), $tables, true)) {
+                $split = $p;
+                break;
+            }
+        }
+        if ($field === '' || $split === null) {
+            continue;
+        }
+        $out[$field] = array(substr($target, 0, $split), substr($target, $split + 1));
+    }
+    return $out;
+}
+
+// Foreign keys of a table: column => [parent table, parent column].
+function qm_foreign_keys($table)
+{
+    $out = array();
+    $rows = qm_query('SELECT COLUMN_NAME, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME'
+        . ' FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?'
+        . ' AND REFERENCED_TABLE_NAME IS NOT NULL', array($table));
+    foreach ($rows as $row) {
+        $out[$row['COLUMN_NAME']][] = array($row['REFERENCED_TABLE_NAME'], $row['REFERENCED_COLUMN_NAME']);
+    }
+    return $out;
+}
+
+// Everything a page needs to know about table i of config.php.
+function qm_table($ti)
+{
+    static $cache = array();
+    if (isset($cache[$ti])) {
+        return $cache[$ti];
+    }
+    $names = qm_table_names();
+    $name = $names[$ti];
+    $columns = qm_columns($name);
+    if ($columns === null) {
+        qm_fail(404, 'The table ' . $name . ' cannot be opened.');
+    }
+    $chosen = isset($GLOBALS['Tables'][$ti]) && is_scalar($GLOBALS['Tables'][$ti]) ? (string)$GLOBALS['Tables'][$ti] : '';
+    $lookups = array();
+    if (qm_flag('FK') && isset($GLOBALS['FKInfo'][$ti])) {
+        $lookups = qm_parse_lookups($GLOBALS['FKInfo'][$ti]);
+    }
+    $foreign = null;
+    $fields = array();
+    foreach ($chosen === '' ? array() : explode('@', $chosen) as $fieldName) {
+        if (!isset($columns[$fieldName])) {
+            error_log('quillmere site: column ' . $fieldName . ' of ' . $name . ' is not in the database');
+            continue;
+        }
+        $key = $ti . '@' . $fieldName;
+        $ruleText = isset($GLOBALS['TableData'][$key]) ? $GLOBALS['TableData'][$key] : null;
+        $field = array(
+            'pos' => count($fields),
+            'name' => $fieldName,
+            'col' => $columns[$fieldName],
+            'rule' => qm_parse_rule($ruleText),
+            'lookup' => null,
+        );
+        if (isset($lookups[$fieldName])) {
+            if ($foreign === null) {
+                $foreign = qm_foreign_keys($name);
+            }
+            $field['lookup'] = qm_resolve_lookup($fieldName, $lookups[$fieldName], $foreign);
+        }
+        $fields[] = $field;
+    }
+    if (count($fields) === 0) {
+        qm_fail(404, 'The table ' . $name . ' has no columns to show.');
+    }
+    $table = array(
+        'index' => $ti,
+        'name' => $name,
+        'columns' => $columns,
+        'fields' => $fields,
+        'pk' => qm_primary_key($name, $columns),
+    );
+    $cache[$ti] = $table;
+    return $table;
+}
+
+// The parent column a lookup matches the field against: the foreign key's referenced column where
+// the schema has one, else the parent's primary key; null when neither can be found.
+function qm_resolve_lookup($field, $target, $foreign)
+{
+    list($parent, $display) = $target;
+    $parentColumns = qm_columns($parent);
+    if ($parentColumns === null || !isset($parentColumns[$display])) {
+        return null;
+    }
+    $ref = null;
+    if (isset($foreign[$field])) {
+        foreach ($foreign[$field] as $fk) {
+            if ($fk[0] === $parent && isset($parentColumns[$fk[1]])) {
+                $ref = $fk[1];
+            }
+        }
+    }
+    if ($ref === null) {
+        $pk = qm_primary_key($parent, $parentColumns);
+        if (count($pk) !== 1) {
+            return null;
+        }
+        $ref = $pk[0];
+    }
+    return array('table' => $parent, 'display' => $display, 'ref' => $ref);
+}
+
+// The server's estimate of a table's rows (cheap on any size of table).
+function qm_row_estimate($table)
+{
+    $rows = qm_query('SELECT TABLE_ROWS FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE()'
+        . ' AND TABLE_NAME = ?', array($table));
+    return $rows ? (int)$rows[0]['TABLE_ROWS'] : 0;
+}
+
+// Counts rows up to a limit: cost bounded by the limit, not by the table.
+function qm_count_upto($table, $limit, $where = '', $params = array())
+{
+    $rows = qm_query('SELECT COUNT(*) AS n FROM (SELECT 1 FROM ' . qm_ident($table) . ' AS t'
+        . ($where !== '' ? ' WHERE ' . $where : '') . ' LIMIT ' . ((int)$limit + 1) . ') AS x', $params);
+    return (int)$rows[0]['n'];
+}
+
+// [number of rows, whether it is an estimate]. Small tables are counted exactly; a large one
+// gets the server's estimate, so no page ever waits on counting a whole big table.
+function qm_row_count($table)
+{
+    $estimate = qm_row_estimate($table);
+    if ($estimate > QM_COUNT_LIMIT) {
+        return array($estimate, true);
+    }
+    $n = qm_count_upto($table, QM_COUNT_LIMIT);
+    if ($n > QM_COUNT_LIMIT) {
+        return array(max($estimate, $n), true);
+    }
+    return array($n, false);
+}
+
+// The select list of a table's chosen fields. Columns come back as c0, c1, ... (BLOBs as their
+// size, long texts cut when $cut), lookup display values as d0, d1, ..., key columns as k0, k1.
+function qm_select_list($tm, $alias, $cut)
+{
+    $parts = array();
+    foreach ($tm['fields'] as $f) {
+        $col = $alias . '.' . qm_ident($f['name']);
+        switch ($f['col']['kind']) {
+            case 'blob':
+                $expr = 'LENGTH(' . $col . ')';
+                break;
+            case 'text':
+                $expr = $cut ? 'LEFT(' . $col . ', ' . (QM_TEXT_CUT + 1) . ')' : $col;
+                break;
+            case 'bit':
+                $expr = $col . ' + 0';
+                break;
+            case 'geometry':
+                $expr = 'ST_AsText(' . $col . ')';
+                break;
+            default:
+                $expr = $col;
+        }
+        $parts[] = $expr . ' AS c' . $f['pos'];
+        if ($f['lookup'] !== null) {
+            $l = $f['lookup'];
+            $parts[] = '(SELECT lk.' . qm_ident($l['display']) . ' FROM ' . qm_ident($l['table']) . ' AS lk WHERE lk.'
+                . qm_ident($l['ref']) . ' = ' . $col . ' LIMIT 1) AS d' . $f['pos'];
+        }
+    }
+    foreach ($tm['pk'] as $j => $k) {
+        $parts[] = $alias . '.' . qm_ident($k) . ' AS k' . $j;
+    }
+    return implode(', ', $parts);
+}
+
+// The key of the request (k[] in key order) or null when it does not fit the table's key.
+function qm_request_key($tm, $source = null)
+{
+    $key = qm_param_list('k', $source);
+    if ($key === null || count($tm['pk']) === 0 || count($key) !== count($tm['pk'])) {
+        return null;
+    }
+    return $key;
+}
+
+function qm_key_where($tm, $alias)
+{
+    $parts = array();
+    foreach ($tm['pk'] as $k) {
+        $parts[] = $alias . '.' . qm_ident($k) . ' = ?';
+    }
+    return implode(' AND ', $parts);
+}
+
+// One record by its key, or null.
+function qm_fetch_record($tm, $key)
+{
+    $rows = qm_query('SELECT ' . qm_select_list($tm, 't', false) . ' FROM ' . qm_ident($tm['name'])
+        . ' AS t WHERE ' . qm_key_where($tm, 't') . ' LIMIT 1', $key);
+    return $rows ? $rows[0] : null;
+}
+
+// The k[] parameters that address a fetched row.
+function qm_row_key_params($tm, $row)
+{
+    $key = array();
+    foreach ($tm['pk'] as $j => $k) {
+        if (!array_key_exists('k' . $j, $row) || $row['k' . $j] === null) {
+            return null;
+        }
+        $key[] = (string)$row['k' . $j];
+    }
+    return $key;
+}
+
+// A value for display, HTML-escaped: NULL marked, BLOBs as their size, long texts cut.
+function qm_show_value($f, $row, $cut)
+{
+    $v = $row['c' . $f['pos']];
+    if ($v === null) {
+        return '<span class="Null">NULL</span>';
+    }
+    if ($f['col']['kind'] === 'blob') {
+        $n = (int)$v;
+        $size = $n < 1024 ? $n . ' bytes' : ($n < 1048576 ? round($n / 1024, 1) . ' KB' : round($n / 1048576, 1) . ' MB');
+        return '<span class="Blob">[binary, ' . qm_h($size) . ']</span>';
+    }
+    $text = (string)$v;
+    if ($cut) {
+        $text = qm_cut($text, QM_TEXT_CUT);
+    }
+    $out = qm_h($text);
+    if ($f['lookup'] !== null && array_key_exists('d' . $f['pos'], $row) && $row['d' . $f['pos']] !== null) {
+        $display = (string)$row['d' . $f['pos']];
+        $out = '<span class="Lookup" title="' . qm_h($v) . '">' . qm_h($cut ? qm_cut($display, QM_TEXT_CUT) : $display) . '</span>';
+    }
+    return $out;
+}
