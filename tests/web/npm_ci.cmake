@@ -1,0 +1,9 @@
+# Installs the npm packages of the web tests when they are missing or older than the lock file.
+set(marker ${DIR}/node_modules/.package-lock.json)
+if(EXISTS ${marker} AND NOT ${DIR}/package-lock.json IS_NEWER_THAN ${marker})
+  return()
+endif()
+execute_process(COMMAND ${NPM} ci --no-audit --no-fund WORKING_DIRECTORY ${DIR} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "npm ci failed in ${DIR}")
+endif()
