@@ -29,6 +29,8 @@ frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
 {
     setupUi();
     connectConnectionPanel();
+    connectTablePanels();
+    connectValidationPanel();
     EnterStep(1, false);
     m_choices = m_main.NewWizardChoices();
     prepare_interface();
@@ -123,6 +125,8 @@ void frmWizard::EnterStep(int step, bool comingBack)
             cmbfk->setEnabled(true);
             showPanel(5);
             BuildValidationTree();
+            if (chkFK->isChecked())
+                PrefillLookupColumns();
         } else {
             // Nothing to validate: the security panel stands in under this step's titles, and
             // Next moves on to step 6 as usual.

@@ -3,6 +3,7 @@
 // Help, Back, Next and Cancel buttons below. Next checks and stores the current step's choices into
 // WizardChoices before the next step is entered; entering a step prepares its panel.
 
+#include "dialogs/HTMLHelpViewer.h"
 #include "wizard/WizardChoices.h"
 #include "wizard/cMain.h"
 
@@ -11,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class cDB;
 class frmConnectionName;
@@ -22,6 +24,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 class frmWizard : public QWidget {
     Q_OBJECT
@@ -48,6 +51,14 @@ public:
 
     // The schema object, created on first use; it owns the program's one connection.
     cDB& Database();
+
+    // The tree nodes of the field tree and of the validation tree: position i holds the node of
+    // table i, position n + k the field node "Field<k>" (n = number of tables - 1). Every node
+    // keeps its key ("root", "Table<i>", "Field<k>") as data of role Qt::UserRole.
+    const QList<QTreeWidgetItem*>& FieldNodeList() const { return m_fieldNodes; }
+    const QList<QTreeWidgetItem*>& ValidationNodeList() const { return m_validationNodes; }
+    // The chosen field the rule controls show and edit: (table index, field index).
+    std::pair<int16_t, int16_t> CurrentField() const { return m_currentField; }
 
     // Panel `index` (1 to 8) of the frmStep1 control array.
     QGroupBox* StepPanel(int index) const;
@@ -96,16 +107,31 @@ private:
     void LoadSavedConnection(int listIndex);
     bool UseDatabase(const QString& database);
     void OfferToSaveConnection();
-    // Step 2 and 3: tables and fields.
+    // Steps 2 and 3: tables and fields.
+    void connectTablePanels();
     void LoadAvailableTables();
+    void AppendTable();
+    void RemoveTable();
+    void AllTablesToLeft();
+    void AllTablesToRight();
     bool ConfirmTables();
     void BuildFieldTree();
+    void SetAllFieldChecks(bool checked);
     bool CollectChosenFields();
     // Step 4 to 8.
     void ApplyOptionDefaults();
     void FillRecordsPerPageList();
     void CollectOptions();
+    // Step 5: validation rules and lookup columns.
+    void connectValidationPanel();
     void BuildValidationTree();
+    void PrefillLookupColumns();
+    void LoadRuleControls(QTreeWidgetItem* clicked);
+    ChosenField* CurrentChosenField();
+    void SetNumberFromBox(QLineEdit* box, int16_t ChosenField::*member);
+    void ShowFieldHelp(int topic);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Step 8, Help and About.
     bool RunGeneration();
     void ShowHelpTopic(int context);
     void ShowAbout();
@@ -115,6 +141,14 @@ private:
     WizardChoices m_choices;
     QString m_helpFile;
     int m_helpContext = 1;
+    // The help viewer of the run, made on first use; the field-help window shares it for its link.
+    std::unique_ptr<HTMLHelpViewer> m_helpViewer;
+    HTMLHelpViewer& helpViewer()
+    {
+        if (!m_helpViewer)
+            m_helpViewer = std::make_unique<HTMLHelpViewer>();
+        return *m_helpViewer;
+    }
     bool m_connected = false;
     bool m_tablesStale = false;
     bool m_optionsFirstVisit = false;
@@ -122,6 +156,9 @@ private:
     bool m_exitConfirmed = false;
     std::unique_ptr<cDB> m_db;
     frmConnectionName* m_connectionNameDialog = nullptr;
+    QList<QTreeWidgetItem*> m_fieldNodes;
+    QList<QTreeWidgetItem*> m_validationNodes;
+    std::pair<int16_t, int16_t> m_currentField{0, 0};
 
     // Frame.
     QLabel* lblStepInfo = nullptr;

@@ -22,37 +22,6 @@
 
 #include <cmath>
 
-// ---- Steps 2 and 3 ------------------------------------------------------------------------
-
-void frmWizard::LoadAvailableTables()
-{
-    lstAvTables->clear();
-}
-
-bool frmWizard::ConfirmTables()
-{
-    if (lstSelTables->count() == 0) {
-        showMessage(this, QStringLiteral("You must select at least 1 table"), MessageIcon::Exclamation);
-        return false;
-    }
-    QList<SelectedTable> tables;
-    for (int i = 0; i < lstSelTables->count(); ++i)
-        tables.append(SelectedTable{lstSelTables->item(i)->text(), {}});
-    m_choices.SelectedTables = tables;
-    m_tablesStale = false;
-    return true;
-}
-
-void frmWizard::BuildFieldTree()
-{
-    trvFields->clear();
-}
-
-bool frmWizard::CollectChosenFields()
-{
-    return false;
-}
-
 // ---- Step 4 -------------------------------------------------------------------------------
 
 void frmWizard::ApplyOptionDefaults()
@@ -92,16 +61,6 @@ void frmWizard::CollectOptions()
     }
     if (whole != 0.0)
         o.RecordsPerPage = static_cast<int16_t>(whole);
-}
-
-// ---- Step 5 -------------------------------------------------------------------------------
-
-void frmWizard::BuildValidationTree()
-{
-    for (SelectedTable& table : m_choices.SelectedTables) {
-        for (ChosenField& field : table.ChosenFields)
-            field.AllowNulls = 1;
-    }
 }
 
 // ---- Step 8, Help and About ---------------------------------------------------------------
@@ -150,7 +109,9 @@ bool frmWizard::RunGeneration()
 
 void frmWizard::ShowHelpTopic(int context)
 {
-    Q_UNUSED(context);
+    HTMLHelpViewer& viewer = helpViewer();
+    viewer.SetHelpFile(m_helpFile);
+    viewer.ShowContext(context);
 }
 
 void frmWizard::ShowAbout()
