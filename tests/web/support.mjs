@@ -265,6 +265,7 @@ export async function launchBrowser() {
       '--disable-component-update', '--disable-sync'],
     viewport: { width: 1200, height: 760 },
   });
+  context.setDefaultTimeout(15000);
   const close = async () => { await context.close(); fs.rmSync(profile, { recursive: true, force: true }); };
   return { context, close };
 }

@@ -1,0 +1,208 @@
+// The generated site in headless Chromium: what a visitor does, click by click, and screenshots
+// of the pages in each of the three stylesheets.
+import { describe, it, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { PhpServer, launchBrowser, artifactsDir, stylesheets } from './support.mjs';
+import { shopDatabase, shopSite, T } from './fixtures.mjs';
+
+let db;
+let site;
+let php;
+let browser;
+
+before(async () => {
+  db = shopDatabase('browser');
+  site = shopSite(db, { Admin: 'boss', AdminPass: 'open sesame' });
+  php = await PhpServer.start(site.dir);
+  browser = await launchBrowser();
+});
+
+after(async () => {
+  await browser?.close();
+  await php?.stop();
+  site?.remove();
+  db?.drop();
+});
+
+const url = (p) => php.base + p;
+const cells = (page, row) => page.locator(`#Records tbody tr:nth-child(${row}) td`).allTextContents();
+const firstColumn = (page) => page.locator('#Records tbody tr td:first-child').allTextContents();
+
+async function logIn(page) {
+  await page.goto(url('index.php'));
+  if (await page.locator('#LoginForm').count() === 0) return;
+  await page.fill('#user', 'boss');
+  await page.fill('#pass', 'open sesame');
+  await Promise.all([page.waitForURL(/index\.php$/), page.click('#LoginForm button[type=submit]')]);
+}
+
+describe('a visitor', () => {
+  it('logs in, sorts, pages, searches, adds, edits, deletes and logs out', async () => {
+    const page = await browser.context.newPage();
+    // Login: a wrong password first.
+    await page.goto(url(`tablelist.php?t=${T.customers}`));
+    assert.equal(await page.locator('#LoginForm').count(), 1);
+    await page.fill('#user', 'boss');
+    await page.fill('#pass', 'guess');
+    await page.click('#LoginForm button[type=submit]');
+    assert.match(await page.locator('.ErrorMessage').textContent(), /not correct/);
+    await page.fill('#pass', 'open sesame');
+    await Promise.all([page.waitForURL(/tablelist\.php\?t=0$/), page.click('#LoginForm button[type=submit]')]);
+    assert.equal(await page.locator('h1').textContent(), 'customers');
+
+    // Sorting by a column header, both ways, with the arrow.
+    await page.click('#Records th >> text=last_name');
+    assert.equal(await page.locator('#Records th img.SortArrow').getAttribute('src'), 'up.gif');
+    const asc = db.exec('SELECT customer_id FROM customers ORDER BY last_name, customer_id').map((r) => r[0]);
+    assert.deepEqual(await firstColumn(page), asc.slice(0, 10));
+    await page.click('#Records th >> text=last_name');
+    assert.equal(await page.locator('#Records th img.SortArrow').getAttribute('src'), 'down.gif');
+    assert.deepEqual(await firstColumn(page), [...asc].reverse().slice(0, 10));
+
+    // Paging.
+    await page.click('#NextPage');
+    assert.deepEqual(await firstColumn(page), [...asc].reverse().slice(10, 20));
+    assert.match(await page.locator('.Summary').textContent(), /page 2 of 3/);
+    await page.click('#PrevPage');
+    assert.deepEqual(await firstColumn(page), [...asc].reverse().slice(0, 10));
+
+    // Searching.
+    await page.fill('.QuickSearch input[name=q]', 'Bergen');
+    await page.click('.QuickSearch button');
+    const cities = await page.locator('#Records tbody tr td:nth-child(5)').allTextContents();
+    assert.ok(cities.length > 0 && cities.every((c) => c === 'Bergen'));
+
+    // Adding: a broken entry first, then the corrected one.
+    await page.goto(url(`tablelist.php?t=${T.customers}`));
+    await page.click('#AddRecord');
+    await page.fill('#f1', 'J');
+    await page.fill('#f2', 'Nordvik');
+    await page.fill('#f3', 'j.nordvik-at-example');
+    await page.fill('#f5', '2026-04-31');
+    await page.click('#Save');
+    assert.equal(await page.locator('#err1').textContent(), 'Must be 2 to 40 characters long.');
+    assert.equal(await page.locator('#err3').textContent(), 'Must include: @');
+    assert.equal(await page.locator('#err5').textContent(), 'Must be a date written YYYY-MM-DD.');
+    assert.equal(await page.inputValue('#f2'), 'Nordvik', 'the input is kept');
+    await page.fill('#f1', 'Jens');
+    await page.fill('#f3', 'j@nordvik.example');
+    await page.fill('#f5', '2026-04-30');
+    await Promise.all([page.waitForURL(/view\.php/), page.click('#Save')]);
+    assert.match(await page.locator('.Message').textContent(), /The record was added/);
+    assert.deepEqual(db.exec(`SELECT first_name, email, created FROM customers WHERE last_name = 'Nordvik'`),
+      [['Jens', 'j@nordvik.example', '2026-04-30']]);
+
+    // Editing from the record view.
+    await page.click('#EditRecord');
+    await page.fill('#f4', 'Hamar');
+    await Promise.all([page.waitForURL(/view\.php/), page.click('#Save')]);
+    assert.match(await page.locator('#Record').textContent(), /Hamar/);
+    assert.equal(db.exec(`SELECT city FROM customers WHERE last_name = 'Nordvik'`)[0][0], 'Hamar');
+
+    // Deleting asks first; Cancel keeps the record, the confirmation deletes it.
+    await page.click('#DeleteRecord');
+    assert.match(await page.locator('.Warning').textContent(), /really want to delete/);
+    await page.click('#DeleteForm .Cancel');
+    assert.equal(db.exec(`SELECT COUNT(*) FROM customers WHERE last_name = 'Nordvik'`)[0][0], '1');
+    await page.goBack();
+    await Promise.all([page.waitForURL(/tablelist\.php/), page.click('#ConfirmDelete')]);
+    assert.match(await page.locator('.Message').textContent(), /The record was deleted/);
+    assert.equal(db.exec(`SELECT COUNT(*) FROM customers WHERE last_name = 'Nordvik'`)[0][0], '0');
+
+    // Logging out.
+    await page.click('#Logout');
+    assert.equal(await page.locator('#LoginForm').count(), 1);
+    await page.goto(url(`tablelist.php?t=${T.customers}`));
+    assert.equal(await page.locator('#LoginForm').count(), 1);
+    assert.equal(await page.locator('#Records').count(), 0);
+    await page.close();
+    assert.deepEqual(php.problems(), []);
+  });
+
+  it('picks a lookup value from the drop-down and from the suggestions of a large parent', async () => {
+    const page = await browser.context.newPage();
+    await logIn(page);
+    await page.goto(url(`add.php?t=${T.orders}`));
+    const labels = await page.locator('#f1 option').allTextContents();
+    assert.ok(labels.includes('Holm') && labels.includes('Strand'));
+    await page.selectOption('#f1', { label: 'Dahl' });
+    await page.fill('#f2', '2026-12-24 18:00:00');
+    await page.selectOption('#f3', 'paid');
+    await Promise.all([page.waitForURL(/view\.php/), page.click('#Save')]);
+    assert.match(await page.locator('#Record').textContent(), /Dahl/);
+    const dahl = db.exec(`SELECT customer_id FROM customers WHERE last_name = 'Dahl' ORDER BY first_name LIMIT 1`)[0][0];
+    assert.deepEqual(db.exec(`SELECT customer_id, status FROM orders WHERE ordered_at = '2026-12-24 18:00:00'`), [[dahl, 'paid']]);
+
+    await page.goto(url(`add.php?t=${T.childbig}`));
+    await page.locator('#f1').pressSequentially('Title 0149', { delay: 20 });
+    await page.waitForFunction(() => document.querySelectorAll('#dl1 option').length === 10);
+    assert.deepEqual(await page.locator('#dl1 option').evaluateAll((os) => os.map((o) => o.value)),
+      ['1490', '1491', '1492', '1493', '1494', '1495', '1496', '1497', '1498', '1499']);
+    await page.fill('#f1', '1493');
+    await Promise.all([page.waitForURL(/view\.php/), page.click('#Save')]);
+    assert.match(await page.locator('#Record').textContent(), /Title 01493/);
+    await page.close();
+  });
+
+  it('with $JavaValidate the browser shows the rules before anything is sent', async () => {
+    site.setOptions({ JavaValidate: true });
+    const page = await browser.context.newPage();
+    await logIn(page);
+    await page.goto(url(`add.php?t=${T.customers}`));
+    let posted = 0;
+    page.on('request', (r) => { if (r.method() === 'POST') posted++; });
+    await page.fill('#f1', 'J');
+    await page.fill('#f3', 'nobody');
+    await page.click('#Save');
+    assert.equal(await page.locator('#err1').textContent(), 'Must be 2 to 40 characters long.');
+    assert.equal(await page.locator('#err2').textContent(), 'This field is required.');
+    assert.equal(await page.locator('#err3').textContent(), 'Must include: @ .');
+    assert.equal(posted, 0);
+    assert.ok(page.url().endsWith(`add.php?t=${T.customers}`));
+    site.setOptions({ JavaValidate: false });
+    await page.close();
+  });
+});
+
+describe('appearance', () => {
+  it('every page is styled by each of the three stylesheets', async () => {
+    fs.mkdirSync(artifactsDir, { recursive: true });
+    site.setOptions({ Navigator: true });
+    for (const [style, css] of Object.entries(stylesheets)) {
+      site.setOptions({ CSS: css });
+      const page = await browser.context.newPage();
+      await page.goto(url('login.php'));
+      if (await page.locator('#Logout').count() > 0) await page.click('#Logout');
+      await page.screenshot({ path: path.join(artifactsDir, `${style}-login.png`) });
+      await logIn(page);
+      const shots = {
+        tables: 'index.php',
+        list: `tablelist.php?t=${T.orders}&s=1&d=d`,
+        view: `view.php?t=${T.kinds}&k[]=1`,
+        search: `advview.php?t=${T.customers}`,
+      };
+      for (const [name, p] of Object.entries(shots)) {
+        await page.goto(url(p));
+        await page.screenshot({ path: path.join(artifactsDir, `${style}-${name}.png`), fullPage: true });
+      }
+      await page.goto(url(`add.php?t=${T.customers}`));
+      await page.fill('#f1', 'J');
+      await page.fill('#f3', 'x');
+      await page.click('#Save');
+      await page.screenshot({ path: path.join(artifactsDir, `${style}-add-errors.png`), fullPage: true });
+      // The stylesheet is really applied: the header row takes its colours from it.
+      await page.goto(url(`tablelist.php?t=${T.customers}`));
+      const header = await page.locator('#Records tr.Header').evaluate((el) => getComputedStyle(el).backgroundColor);
+      const alt = await page.locator('#Records tr.TableAltRow').first().evaluate((el) => getComputedStyle(el).backgroundColor);
+      assert.notEqual(header, 'rgba(0, 0, 0, 0)', `${style}: header row not styled`);
+      assert.notEqual(alt, 'rgba(0, 0, 0, 0)', `${style}: alternate rows not styled`);
+      const arrowLoaded = await page.goto(url('up.gif'));
+      assert.equal(arrowLoaded.headers()['content-type'], 'image/gif');
+      await page.close();
+    }
+    site.setOptions({ CSS: 'default.css', Navigator: false });
+    assert.deepEqual(php.problems(), []);
+  });
+});
