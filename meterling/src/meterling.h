@@ -48,7 +48,7 @@ public:
     float Max() const;
     void setMax(float value);
 
-    // Empties the bar: Value 0, showing "0%".
+    // Writes Value 0 (bounded by Min and Max like any Value) and shows the empty bar with "0%".
     void ResetMeterling();
 
     // The drawing surface; it always fills the control.
