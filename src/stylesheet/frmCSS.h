@@ -1,0 +1,119 @@
+#pragma once
+// The stylesheet editor: the rules of a .css file as a tree of categories and rules with their
+// properties, a colour picker that yields HTML colour codes, and a preview of a sample page styled
+// by the edited rules. OK writes the file; Cancel leaves without writing.
+
+#include "stylesheet/Stylesheet.h"
+
+#include <QColor>
+#include <QDialog>
+
+class ColorPicture;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWebEngineView;
+
+class frmCSS : public QDialog {
+    Q_OBJECT
+
+public:
+    // `programFolder` holds cssview.html, receives tmpcss.html and is where a bare stylesheet name
+    // lives; empty means the folder of the executable.
+    explicit frmCSS(const QString& programFolder = {}, QWidget* parent = nullptr);
+    ~frmCSS() override;
+
+    // Points the editor at a stylesheet and loads it afresh: a bare file name means a file in the
+    // program folder, and a file that does not exist yet opens with the three empty categories.
+    void setStylesheetPath(const QString& path);
+    const QString& StylesheetPath() const { return m_sheet.Path(); }
+    // setStylesheetPath, then shows the window modally through the dialog seam. Returns
+    // QDialog::Accepted when OK wrote the file.
+    int openModal(const QString& path);
+
+    const Stylesheet& CurrentStylesheet() const { return m_sheet; }
+    const QString& ProgramFolder() const { return m_programFolder; }
+    // The sample page the preview fills in, and the page it writes and shows.
+    QString SamplePage() const;
+    QString PreviewPage() const;
+
+    QColor ChosenColor() const { return m_chosen; }
+    // "#RRGGBB" in upper-case hexadecimal.
+    static QString GetHexVal(const QColor& color);
+    // "Red: r", delimiter, "Green: g", delimiter, "Blue: b", in decimal.
+    static QString GetClrRGBVal(const QColor& color, const QString& delimiter = {});
+
+private:
+    // Construction of the window (frmCSS_ui.cpp).
+    void setupUi();
+    QWidget* buildEditTab();
+    QWidget* buildColorTab();
+    QWidget* buildPreviewTab();
+    QImage standardColorsImage() const;
+    QImage colorFieldImage() const;
+
+    // Edit code tab.
+    void fillTree();
+    QTreeWidgetItem* addRuleItem(const CssRule& rule);
+    QTreeWidgetItem* categoryItem(const QString& key) const;
+    void onNodeSelected(QTreeWidgetItem* item);
+    void onNodeRenamed(QTreeWidgetItem* item, int column);
+    void onNewRule();
+    void onRemoveRule();
+    void onNewProperty();
+    void onPropertyEditClosed();
+    void onPropertyChanged(QTreeWidgetItem* item, int column);
+    void onPropertyClicked(QTreeWidgetItem* item);
+    void onValueEntered();
+    void onRemoveProperty();
+    void onOK();
+    // Writes the selected rule's text from its display name and the property list.
+    void rebuildSelectedRule();
+    // Writes the stylesheet file; a failure is reported with the file and the reason.
+    bool saveStylesheet();
+
+    // Color Picker tab.
+    QRect cellAt(const QPoint& pos) const;
+    void choose(const QColor& color);
+    void onStandardMoved(const QPoint& pos);
+    void onStandardPressed(const QPoint& pos);
+    void onFieldMoved(const QPoint& pos);
+    void onFieldReleased(const QPoint& pos);
+    void onCopy();
+
+    // Preview tab.
+    void onTabChanged(int index);
+    void showPreview();
+
+    QString m_programFolder;
+    Stylesheet m_sheet;
+    int m_selectedRule = 0;   // id of the rule the property list shows; 0 for none
+    bool m_filling = false;   // true while the tree or the list is filled by the program
+    QColor m_chosen = Qt::black;
+
+    QTabWidget* SSTab1 = nullptr;
+    QTreeWidget* tvCSS = nullptr;
+    QTreeWidget* lvProps = nullptr;
+    QLineEdit* txData = nullptr;
+    QPushButton* cmNew = nullptr;
+    QPushButton* cmRem = nullptr;
+    QPushButton* cmNewProp = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* cmOK = nullptr;
+    QPushButton* cmNo = nullptr;
+
+    ColorPicture* pStan = nullptr;
+    ColorPicture* pHolder = nullptr;
+    QFrame* pPrev = nullptr;
+    QFrame* pPrev2 = nullptr;
+    QLabel* lbHex = nullptr;
+    QLabel* lbRGB = nullptr;
+    QLabel* lblCopied = nullptr;
+    QPushButton* Command3 = nullptr;
+
+    QWebEngineView* IE1 = nullptr;
+};
