@@ -30,13 +30,13 @@ export function server() {
 
 // Runs SQL text with the command-line client as the server's root user; returns the rows as
 // arrays of texts (tab-separated batch output, NULL as null).
-export function sql(text, database = '') {
+export function sql(text, database = '', { force = false } = {}) {
   const s = server();
-  const args = ['--no-defaults', '-h', s.host, '-P', String(s.port), '-u', s.user, '--batch', '--skip-column-names',
+  const args = ['--no-defaults', ...(force ? ['--force'] : []), '-h', s.host, '-P', String(s.port), '-u', s.user, '--batch', '--skip-column-names',
     '--raw', '--default-character-set=utf8mb4'];
   if (database) args.push('-D', database);
   const r = spawnSync('mariadb', args, { input: text, env: { ...process.env, MYSQL_PWD: s.password }, maxBuffer: 256 << 20 });
-  if (r.status !== 0) throw new Error(`mariadb failed: ${r.stderr.toString()}\n${text.slice(0, 500)}`);
+  if (r.status !== 0 && !force) throw new Error(`mariadb failed: ${r.stderr.toString()}\n${text.slice(0, 500)}`);
   return r.stdout.toString().split('\n').filter((l) => l !== '').map((l) => l.split('\t').map((v) => (v === 'NULL' ? null : v)));
 }
 
@@ -57,7 +57,7 @@ export class ScratchDatabase {
       CREATE USER '${this.user}'@'127.0.0.1' IDENTIFIED BY '${pw}';
       GRANT ALL ON \`${this.name}\`.* TO '${this.user}'@'127.0.0.1';`);
   }
-  exec(text) { return sql(text, this.name); }
+  exec(text, options = {}) { return sql(text, this.name, options); }
   loadShop() {
     const text = fs.readFileSync(path.join(sourceDir, 'scripts/sample-shop.sql'), 'utf8')
       .split('\n').filter((l) => !/^(DROP DATABASE|CREATE DATABASE|USE )/i.test(l)).join('\n');
@@ -245,6 +245,13 @@ export function listRows(html) {
 export function decode(html) {
   return html.replace(/&lt;/g, '<').replace(/&gt;/g, '>').replace(/&quot;/g, '"').replace(/&#0?39;/g, "'")
     .replace(/&apos;/g, "'").replace(/&hellip;/g, '\u2026').replace(/&amp;/g, '&');
+}
+
+// The reasons a form was refused (its general message and the messages beside fields), for
+// assertion messages.
+export function formErrors(html) {
+  return [...html.matchAll(/class="ErrorMessage"[^>]*>([^<]*)<|class="FieldError" id="(err\d+)">([^<]+)</g)]
+    .map((m) => (m[1] !== undefined ? m[1] : `${m[2]}: ${m[3]}`)).join('; ');
 }
 
 export function linkById(html, id) {
