@@ -1,0 +1,314 @@
+#include "generator/phpCreator.h"
+
+#include "generator/GenerationLog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <array>
+
+namespace {
+
+struct TemplateRow {
+    const char* file;
+    const char* logSuffix;  // logged after "Copying "
+};
+
+// The page templates, in copying order. The suffixes are the log texts users know, the last one
+// with its two dots included.
+constexpr std::array<TemplateRow, 17> kTemplates{{
+    {"add.php", "\\add.php..."},
+    {"delete.php", "\\delete.php..."},
+    {"edit.php", "\\edit.php..."},
+    {"execute.php", "\\execute.php..."},
+    {"index.php", "\\index.php..."},
+    {"login.php", "\\login.php..."},
+    {"main.php", "\\main.php..."},
+    {"search.php", "\\search.php..."},
+    {"searchres.php", "\\searchres.php..."},
+    {"validator.php", "\\validator.php..."},
+    {"view.php", "\\view.php..."},
+    {"advview.php", "\\advview.php..."},
+    {"tablelist.php", "\\tablelist.php..."},
+    {"up.gif", "\\up.gif..."},
+    {"down.gif", "\\down.gif..."},
+    {"primary.php", "\\primary.php..."},
+    {"clause.php", "\\clause.php.."},
+}};
+
+constexpr int16_t kDefaultPort = 3306;
+
+QString displayPath(const QString& path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(path));
+}
+
+// A key inside a PHP single-quoted literal: only a backslash and a single quote mean anything
+// there, so escaping both keeps a column name from ending the literal.
+QString phpKey(const QString& text)
+{
+    QString key;
+    key.reserve(text.size());
+    for (const QChar ch : text) {
+        if (ch == u'\\' || ch == u'\'')
+            key += u'\\';
+        key += ch;
+    }
+    return key;
+}
+
+QString phpBool(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// Generated files are 8-bit text with CR LF after every line, the last one included.
+QByteArray scriptBytes(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toLocal8Bit();
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+// Replaces the file at `path` with `bytes` in one step, so a failure leaves the earlier file (or
+// none) and never a half-written one. A file marked read-only is refused even where the user's
+// rights would allow writing it, as the mark asks.
+WriteOutcome saveWholeFile(const QString& path, const QByteArray& bytes)
+{
+    WriteOutcome outcome{path, {}};
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isDir()
+        && (!existing.isWritable() || !(existing.permissions() & QFileDevice::WriteOwner))) {
+        outcome.Error = QStringLiteral("the file is read-only");
+        return outcome;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        outcome.Error = file.errorString();
+        return outcome;
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        outcome.Error = file.errorString();
+        file.cancelWriting();
+    }
+    return outcome;
+}
+
+// Byte-for-byte copy that replaces an existing target. Returns the reason of a failure, or an
+// empty text.
+QString copyWholeFile(const QString& source, const QString& target)
+{
+    if (QFileInfo(source).isDir())
+        return QStringLiteral("%1 is a folder").arg(displayPath(source));
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return in.errorString();
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return in.errorString();
+    return saveWholeFile(target, bytes).Error;
+}
+
+}  // namespace
+
+phpCreator::phpCreator(const QString& programFolder, GenerationLog& log)
+    : m_programFolder(programFolder), m_log(log)
+{
+}
+
+GenerationResult phpCreator::Generate(const WizardChoices& choices)
+{
+    GenerationResult result;
+    // Without a destination every path would start at the root of the file system.
+    if (choices.DestinationFolder.isEmpty()) {
+        result.Reason = QStringLiteral("no destination folder was chosen");
+        return result;
+    }
+
+    result.Warnings = CopyTemplates(choices);
+    AppendLogLine(QStringLiteral("Copying Templates..."));
+    m_log.SetGenerationStage(1);
+    AppendLogLine(QStringLiteral("Templates copied successfully."));
+
+    const WriteOutcome database = WriteDatabaseScript(choices);
+    if (!database.Ok()) {
+        result.FailedFile = displayPath(database.Path);
+        result.Reason = database.Error;
+        return result;
+    }
+    AppendLogLine(QStringLiteral("Creating Database file..."));
+    m_log.SetGenerationStage(2);
+    AppendLogLine(QStringLiteral("Database file created successfully."));
+
+    const WriteOutcome config = WriteConfigScript(choices);
+    if (!config.Ok()) {
+        result.FailedFile = displayPath(config.Path);
+        result.Reason = config.Error;
+        return result;
+    }
+    AppendLogLine(QStringLiteral("Creating configuration data..."));
+    AppendLogLine(QStringLiteral("Parsing data..."));
+    m_log.SetGenerationStage(3);
+    AppendLogLine(QStringLiteral("Task completed successfully."));
+
+    result.Succeeded = true;
+    return result;
+}
+
+QStringList phpCreator::CopyTemplates(const WizardChoices& choices)
+{
+    QStringList failures;
+    // Each copy logs its row's line; a failure adds a line after it naming the file and the reason.
+    auto copy = [&](const QString& source, const QString& target, const QString& line) {
+        const QString reason = copyWholeFile(source, target);
+        AppendLogLine(line);
+        if (reason.isEmpty())
+            return;
+        const QString warning = QStringLiteral("Warning: could not copy %1 to %2: %3")
+                                    .arg(displayPath(source), displayPath(target), reason);
+        failures << warning;
+        AppendLogLine(warning);
+    };
+
+    const QString templates = m_programFolder + QStringLiteral("/templates/");
+    const QString destination = choices.DestinationFolder + u'/';
+    for (const TemplateRow& row : kTemplates) {
+        const QString name = QString::fromLatin1(row.file);
+        copy(templates + name, destination + name,
+             QStringLiteral("Copying ") + QString::fromLatin1(row.logSuffix));
+    }
+
+    const QString stylesheet = choices.Appearance.StylesheetPath;
+    if (!stylesheet.isEmpty())
+        copy(stylesheet, destination + FileNameOf(stylesheet), QStringLiteral("Copying CSS..."));
+    return failures;
+}
+
+WriteOutcome phpCreator::WriteDatabaseScript(const WizardChoices& choices) const
+{
+    const ConnectionSettings& c = choices.Connection;
+    // The PHP call takes another port as host:port; the default port is left out.
+    QString host = c.ServerName;
+    if (c.Port != kDefaultPort)
+        host += u':' + QString::number(c.Port);
+
+    const QStringList lines{
+        QStringLiteral("<?php"),
+        QStringLiteral("$db = mysql_connect(") + MakeString(host) + u',' + MakeString(c.UserName)
+            + QStringLiteral(", ") + MakeString(c.Password) + QStringLiteral(");"),
+        QStringLiteral("mysql_select_db(") + MakeString(c.DatabaseName) + QStringLiteral(", $db);"),
+        QStringLiteral("?>"),
+    };
+    return saveWholeFile(choices.DestinationFolder + QStringLiteral("/database.php"), scriptBytes(lines));
+}
+
+WriteOutcome phpCreator::WriteConfigScript(const WizardChoices& choices) const
+{
+    // The sections are gathered first and the file replaced in one step, so a failure leaves no
+    // script that stops halfway.
+    QStringList lines;
+    BeginConfigScript(choices, lines);
+    WriteTableData(choices, lines);
+    WriteOptions(choices, lines);
+    WriteExtraQueries(choices, lines);
+    EndConfigScript(choices, lines);
+    return saveWholeFile(choices.DestinationFolder + QStringLiteral("/config.php"), scriptBytes(lines));
+}
+
+void phpCreator::BeginConfigScript(const WizardChoices&, QStringList& lines) const
+{
+    lines << QStringLiteral("<?php");
+}
+
+// Per table i: one $TableData line per field holding its rule as
+// "max    min   characters    allownulls", then the field list, the table name and the lookups.
+void phpCreator::WriteTableData(const WizardChoices& choices, QStringList& lines) const
+{
+    for (qsizetype i = 0; i < choices.SelectedTables.size(); ++i) {
+        const SelectedTable& table = choices.SelectedTables[i];
+        const QString index = QString::number(i);
+
+        QStringList names;
+        QString lookups;
+        for (const ChosenField& field : table.ChosenFields) {
+            const QString rule = QString::number(field.MaxValue) + QStringLiteral("    ")
+                                 + QString::number(field.MinValue) + QStringLiteral("   ")
+                                 + field.Characters + QStringLiteral("   ") + u' '
+                                 + QString::number(field.AllowNulls);
+            lines << QStringLiteral("$TableData['") + index + u'@' + phpKey(field.Name)
+                         + QStringLiteral("'] = ") + MakeString(rule) + u';';
+            names << field.Name;
+            if (!field.LookupTarget.isEmpty())
+                lookups += field.Name + QStringLiteral("@->") + field.LookupTarget + u';';
+        }
+        lines << QStringLiteral("$Tables['") + index + QStringLiteral("'] = ")
+                     + MakeString(names.join(u'@')) + u';';
+        lines << QStringLiteral("$TableNames['") + index + QStringLiteral("'] = ")
+                     + MakeString(table.TableName) + u';';
+        lines << QStringLiteral("$FKInfo['") + index + QStringLiteral("'] = ") + MakeString(lookups) + u';';
+    }
+}
+
+void phpCreator::WriteOptions(const WizardChoices& choices, QStringList& lines) const
+{
+    const ScriptOptions& o = choices.Options;
+    lines << QStringLiteral("$Delete = ") + phpBool(o.AllowDelete) + u';'
+          << QStringLiteral("$Add = ") + phpBool(o.AllowAdd) + u';'
+          << QStringLiteral("$Edit = ") + phpBool(o.AllowEdit) + u';'
+          << QStringLiteral("$Search = ") + phpBool(o.AllowSearch) + u';'
+          << QStringLiteral("$View = ") + phpBool(o.AllowView) + u';'
+          << QStringLiteral("$ViewTable = ") + phpBool(o.ViewTable) + u';'
+          << QStringLiteral("$Form = ") + phpBool(o.ShowForm) + u';'
+          << QStringLiteral("$SearchRecords = ") + phpBool(o.SearchRecords) + u';'
+          << QStringLiteral("$PHPValidate = ") + phpBool(o.PhpValidate) + u';'
+          << QStringLiteral("$JavaValidate = ") + phpBool(o.JavaValidate) + u';'
+          << QStringLiteral("$Navigator = ") + phpBool(o.Navigator) + u';'
+          << QStringLiteral("$RecsPerPage = ") + QString::number(o.RecordsPerPage) + u';'
+          << QStringLiteral("$Admin = ") + MakeString(choices.Security.AdminUser) + u';'
+          << QStringLiteral("$AdminPass = ") + MakeString(choices.Security.AdminPassword) + u';'
+          << QStringLiteral("$FK = ") + phpBool(o.CreateLookupColumns) + u';'
+          << QStringLiteral("$CSS = ") + MakeString(FileNameOf(choices.Appearance.StylesheetPath)) + u';';
+}
+
+void phpCreator::WriteExtraQueries(const WizardChoices& choices, QStringList& lines) const
+{
+    for (const QString& query : choices.ExtraQueries)
+        lines << QStringLiteral("$ExtraQueryes[] = ") + MakeString(query) + u';';
+}
+
+void phpCreator::EndConfigScript(const WizardChoices&, QStringList& lines) const
+{
+    lines << QStringLiteral("?>");
+}
+
+QString phpCreator::MakeString(const QString& value)
+{
+    QString literal;
+    literal.reserve(value.size() + 2);
+    literal += u'"';
+    for (const QChar ch : value) {
+        if (ch == u'\\' || ch == u'"' || ch == u'$')
+            literal += u'\\';
+        literal += ch;
+    }
+    literal += u'"';
+    return literal;
+}
+
+QString phpCreator::FileNameOf(const QString& path)
+{
+    const qsizetype separator = path.lastIndexOf(u'/');
+    return separator < 0 ? QString() : path.mid(separator + 1);
+}
+
+void phpCreator::AppendLogLine(const QString& text)
+{
+    m_log.Append(text);
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The script generator: copies the page templates and the chosen stylesheet into the destination
+// folder and writes database.php and config.php from the wizard's choices. It reads the choices and
+// never changes them; progress goes to the GenerationLog it was given.
+
+#include "wizard/WizardChoices.h"
+
+#include <QString>
+#include <QStringList>
+
+class GenerationLog;
+
+// The outcome of writing one file: an empty Error means it was written.
+struct WriteOutcome {
+    QString Path;
+    QString Error;
+    bool Ok() const { return Error.isEmpty(); }
+};
+
+// The outcome of a whole run. A run that stopped names the script it could not write; a run that
+// finished may still carry warnings, one per template or stylesheet that could not be copied.
+struct GenerationResult {
+    bool Succeeded = false;
+    QString FailedFile;
+    QString Reason;
+    QStringList Warnings;
+};
+
+class phpCreator {
+public:
+    // Templates are taken from `programFolder`/templates.
+    phpCreator(const QString& programFolder, GenerationLog& log);
+
+    // The whole run: templates and stylesheet, then database.php, then config.php. Stops at the
+    // first script that cannot be written, leaving the stage counter where it was.
+    GenerationResult Generate(const WizardChoices& choices);
+
+    // Copies the seventeen templates and the stylesheet, logging one line per row (and one more
+    // naming the file and the reason when a copy failed). Returns those failure texts.
+    QStringList CopyTemplates(const WizardChoices& choices);
+
+    WriteOutcome WriteDatabaseScript(const WizardChoices& choices) const;
+    WriteOutcome WriteConfigScript(const WizardChoices& choices) const;
+
+    // A PHP double-quoted literal holding exactly `value`: backslash, double quote and dollar sign
+    // are escaped, so nothing inside is read as an escape, the literal's end or a variable.
+    static QString MakeString(const QString& value);
+    // The part of `path` after its last separator; empty when there is none.
+    static QString FileNameOf(const QString& path);
+
+    // Appends a line to the log and lets pending events run, so the line is painted at once.
+    void AppendLogLine(const QString& text);
+
+private:
+    // The five sections of config.php, in file order.
+    void BeginConfigScript(const WizardChoices& choices, QStringList& lines) const;
+    void WriteTableData(const WizardChoices& choices, QStringList& lines) const;
+    void WriteOptions(const WizardChoices& choices, QStringList& lines) const;
+    void WriteExtraQueries(const WizardChoices& choices, QStringList& lines) const;
+    void EndConfigScript(const WizardChoices& choices, QStringList& lines) const;
+
+    QString m_programFolder;
+    GenerationLog& m_log;
+};

@@ -1,0 +1,167 @@
+// Generate on the wizard's last step: the progress window, the log list, and what the user is told.
+#include "DialogRecorder.h"
+#include "GeneratorFixture.h"
+#include "wizard/frmProgress.h"
+#include "wizard/frmWizard.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace gentest;
+using qmtest::DialogRecorder;
+
+namespace {
+
+class GenerateStep : public ::testing::Test {
+protected:
+    GeneratorFolders folders;
+    DialogRecorder dialogs;
+    frmWizard wizard{folders.programFolder()};
+
+    void SetUp() override
+    {
+        const WizardChoices example = exampleChoices(folders.destination(), folders.stylesheet());
+        WizardChoices& c = wizard.Choices();
+        c.Connection = example.Connection;
+        c.SelectedTables = example.SelectedTables;
+        c.Options = example.Options;
+        c.Appearance = example.Appearance;
+        c.DestinationFolder = example.DestinationFolder;
+        c.CurrentStep = 8;
+        wizard.EnterStep(8, false);
+        wizard.show();
+    }
+    void generate()
+    {
+        auto* next = wizard.findChild<QPushButton*>(QStringLiteral("cmdNext"));
+        ASSERT_NE(next, nullptr);
+        ASSERT_EQ(next->text(), QStringLiteral("Generate"));
+        QTest::mouseClick(next, Qt::LeftButton);
+    }
+    QStringList logList() const
+    {
+        QStringList items;
+        const auto* list = wizard.findChild<QListWidget*>(QStringLiteral("lstLog"));
+        for (int i = 0; list && i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+};
+
+struct ProgressSeen {
+    QString title, frame, text;
+    int minimum = -1, maximum = -1, before = -1, after = -1;
+    bool visibleAfter = true;
+};
+
+}  // namespace
+
+TEST_F(GenerateStep, ProgressWindowRunsTheGeneratorShowsStageThreeAndCloses)
+{
+    ProgressSeen seen;
+    dialogs.modalHandlers.insert(QStringLiteral("frmProgress"), [&](QDialog& d) {
+        d.show();
+        auto* bar = d.findChild<QProgressBar*>(QStringLiteral("pb1"));
+        seen.title = d.windowTitle();
+        seen.frame = d.findChild<QGroupBox*>()->title();
+        seen.text = d.findChild<QLabel*>()->text();
+        seen.minimum = bar->minimum();
+        seen.maximum = bar->maximum();
+        seen.before = bar->value();
+        QCoreApplication::processEvents();
+        seen.after = bar->value();
+        seen.visibleAfter = d.isVisible();
+        return d.result();
+    });
+    generate();
+
+    EXPECT_EQ(seen.title, QStringLiteral("Please Wait..."));
+    EXPECT_EQ(seen.frame, QStringLiteral("Current Progress:"));
+    EXPECT_EQ(seen.text, QStringLiteral("Creating PHP Scripts..."));
+    EXPECT_EQ(seen.minimum, 0);
+    EXPECT_EQ(seen.maximum, 3);
+    EXPECT_EQ(seen.before, 0);
+    EXPECT_EQ(seen.after, 3);
+    EXPECT_FALSE(seen.visibleAfter);
+
+    EXPECT_EQ(dialogs.modals, QStringList{QStringLiteral("frmProgress")});
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Scripts created successfully"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(logList(), cleanRunLines(true));
+    EXPECT_EQ(wizard.Choices().CurrentStep, 8);
+    EXPECT_TRUE(QFile::exists(folders.destinationFile(QStringLiteral("config.php"))));
+}
+
+TEST_F(GenerateStep, GeneratingTwiceListsBothRuns)
+{
+    generate();
+    generate();
+    EXPECT_EQ(logList(), cleanRunLines(true) + cleanRunLines(true));
+    EXPECT_EQ(dialogs.texts(),
+              (QStringList{QStringLiteral("Scripts created successfully"), QStringLiteral("Scripts created successfully")}));
+}
+
+TEST_F(GenerateStep, FilesThatWereNotCopiedAreCountedInsteadOfClaimingSuccess)
+{
+    QFile::remove(folders.templateFile(QStringLiteral("up.gif")));
+    QFile::remove(folders.templateFile(QStringLiteral("down.gif")));
+    generate();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("Scripts created with 2 warnings: the log lists the files that could not be copied."));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    const QStringList lines = logList();
+    ASSERT_EQ(lines.size(), cleanRunLines(true).size() + 2);
+    EXPECT_TRUE(lines[lines.indexOf(QStringLiteral("Copying \\up.gif...")) + 1].contains(QStringLiteral("/up.gif")));
+    EXPECT_TRUE(lines[lines.indexOf(QStringLiteral("Copying \\down.gif...")) + 1].contains(QStringLiteral("/down.gif")));
+}
+
+TEST_F(GenerateStep, MissingDestinationClosesTheWindowAtOnceAndNamesDatabaseScript)
+{
+    wizard.Choices().DestinationFolder = folders.destinationFile(QStringLiteral("gone")) + QStringLiteral("/");
+    int result = -1;
+    dialogs.modalHandlers.insert(QStringLiteral("frmProgress"), [&](QDialog& d) {
+        d.show();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(d.isVisible());
+        result = d.result();
+        return result;
+    });
+    generate();
+    EXPECT_EQ(result, QDialog::Rejected);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        QStringLiteral("The scripts were not created: %1/database.php could not be written: ")
+            .arg(folders.destinationFile(QStringLiteral("gone")))));
+    EXPECT_EQ(logList().last(), QStringLiteral("Templates copied successfully."));
+}
+
+// Escape or the close box while the run goes on must not end the window before the run does.
+TEST(ProgressWindow, RefusesToCloseWhileTheRunGoesOn)
+{
+    GeneratorFolders folders;
+    DialogRecorder dialogs;
+    GenerationLog log;
+    const WizardChoices choices = exampleChoices(folders.destination(), folders.stylesheet());
+    frmProgress progress(choices, folders.programFolder(), log);
+    int visibleWhileRunning = 0;
+    QObject::connect(&log, &GenerationLog::lineAppended, &progress, [&] {
+        progress.reject();
+        progress.close();
+        visibleWhileRunning += progress.isVisible() ? 1 : 0;
+    });
+    EXPECT_EQ(dialogs.exec(progress), QDialog::Accepted);
+    EXPECT_TRUE(progress.HasRun());
+    EXPECT_TRUE(progress.Result().Succeeded);
+    EXPECT_EQ(visibleWhileRunning, cleanRunLines(true).size());
+    EXPECT_EQ(log.GenerationStage(), 3);
+}
