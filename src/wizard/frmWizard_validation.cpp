@@ -41,7 +41,6 @@ void frmWizard::connectValidationPanel()
     cmbfk->lineEdit()->setReadOnly(true);
     cmbfk->setInsertPolicy(QComboBox::NoInsert);
     cmbfk->installEventFilter(this);
-    cmbfk->lineEdit()->installEventFilter(this);
 
     connect(trvValidate, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { LoadRuleControls(item); });
     connect(chkNulls, &QCheckBox::toggled, this, [this](bool on) {
@@ -204,7 +203,7 @@ void frmWizard::LoadRuleControls(QTreeWidgetItem* clicked)
 
 bool frmWizard::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && (watched == cmbfk || watched == cmbfk->lineEdit()) && cmbfk->count() == 0) {
+    if (event->type() == QEvent::FocusIn && watched == cmbfk && cmbfk->count() == 0) {
         showMessage(this,
                     QStringLiteral("Select the field, which is wanted to be a lookup column from the fields list"),
                     MessageIcon::Information);
