@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <utility>
+
 ColorPicture::ColorPicture(const QImage& image, QWidget* parent) : QWidget(parent), m_image(image)
 {
     setMouseTracking(true);
@@ -58,9 +60,15 @@ void ColorPicture::paintEvent(QPaintEvent*)
     if (m_hover)
         frame(*m_hover, 1);
     if (m_crossHair) {
-        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-        painter.drawLine(0, m_crossHair->y(), width(), m_crossHair->y());
-        painter.drawLine(m_crossHair->x(), 0, m_crossHair->x(), height());
+        // White dashes between black ones show on every colour of the field.
+        for (const auto& [color, offset] : {std::pair{Qt::white, 0}, std::pair{Qt::black, 3}}) {
+            QPen pen(color, 1, Qt::CustomDashLine);
+            pen.setDashPattern({3, 3});
+            pen.setDashOffset(offset);
+            painter.setPen(pen);
+            painter.drawLine(0, m_crossHair->y(), width(), m_crossHair->y());
+            painter.drawLine(m_crossHair->x(), 0, m_crossHair->x(), height());
+        }
     }
 }
 

@@ -1,0 +1,94 @@
+// The stylesheets and the sample page delivered beside the program: the editor reads and writes
+// the stylesheets without losing a rule, and the sample page shows every class and id they style
+// and every class the site's pages use, so the preview shows the whole site.
+#include "TestFolders.h"
+#include "stylesheet/Stylesheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace qmtest;
+
+namespace {
+
+const QStringList kStylesheets = {QStringLiteral("default.css"), QStringLiteral("plain.css"),
+                                  QStringLiteral("Colorful.css")};
+
+QString readText(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(f.readAll());
+}
+
+QSet<QString> captures(const QString& text, const QString& pattern)
+{
+    QSet<QString> found;
+    auto it = QRegularExpression(pattern).globalMatch(text);
+    while (it.hasNext()) {
+        for (const QString& word : it.next().captured(1).split(u' ', Qt::SkipEmptyParts))
+            found.insert(word);
+    }
+    return found;
+}
+
+// Blanks and line breaks do not count when the editor's output is compared with its input.
+QString withoutBlanks(QString css)
+{
+    css.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
+    css.remove(QRegularExpression(QStringLiteral("\\s")));
+    return css;
+}
+
+TEST(DeliveredFiles, StylesheetsSurviveReadingAndWriting)
+{
+    for (const QString& name : kStylesheets) {
+        QTemporaryDir program;
+        ASSERT_TRUE(QFile::copy(sourceDir() + QStringLiteral("/data/") + name, program.filePath(name)));
+        const QString original = readText(program.filePath(name));
+        Stylesheet sheet(program.path());
+        sheet.setPath(name);
+        ASSERT_TRUE(sheet.LoadCSSData());
+        EXPECT_EQ(sheet.Rules().size(), withoutBlanks(original).count(u'}')) << name.toStdString();
+        ASSERT_TRUE(sheet.Save());
+        EXPECT_EQ(withoutBlanks(readText(program.filePath(name))), withoutBlanks(original)) << name.toStdString();
+    }
+}
+
+TEST(DeliveredFiles, SamplePageShowsEveryClassAndId)
+{
+    const QString page = readText(sourceDir() + QStringLiteral("/data/cssview.html"));
+    EXPECT_EQ(page.count(QStringLiteral("foobar.css")), 1);
+    const QSet<QString> classes = captures(page, QStringLiteral("class=\"([^\"]*)\""));
+    const QSet<QString> ids = captures(page, QStringLiteral("id=\"([^\"]*)\""));
+
+    // Classes and ids of the selectors: what is left once the declaration blocks are gone.
+    QString selectors;
+    for (const QString& name : kStylesheets)
+        selectors += readText(sourceDir() + QStringLiteral("/data/") + name) + u'\n';
+    selectors.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/|\\{[^}]*\\}"),
+                                        QRegularExpression::DotMatchesEverythingOption));
+    const QSet<QString> styledClasses = captures(selectors, QStringLiteral("\\.([A-Za-z][\\w-]*)"));
+    const QSet<QString> styledIds = captures(selectors, QStringLiteral("#([A-Za-z][\\w-]*)"));
+
+    // Class attributes the pages write as fixed text (a changing one, such as the row class, is
+    // built from parts and not matched here).
+    const QDir templates(sourceDir() + QStringLiteral("/data/templates"));
+    QSet<QString> pageClasses;
+    for (const QString& file : templates.entryList({QStringLiteral("*.php")}))
+        pageClasses += captures(readText(templates.filePath(file)), QStringLiteral("class=\\\\?[\"']([A-Za-z][A-Za-z0-9 ]*)\\\\?[\"']"));
+
+    EXPECT_FALSE(styledClasses.isEmpty());
+    EXPECT_FALSE(pageClasses.isEmpty());
+    for (const QString& c : styledClasses + pageClasses)
+        EXPECT_TRUE(classes.contains(c)) << "class " << c.toStdString();
+    for (const QString& id : styledIds)
+        EXPECT_TRUE(ids.contains(id)) << "id " << id.toStdString();
+}
+
+}  // namespace
