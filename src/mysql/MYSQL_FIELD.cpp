@@ -12,24 +12,53 @@ constexpr int noColumnType = MYSQL_TYPE_STRING;
 
 }  // namespace
 
-size_t MYSQL_FIELD::CaseInsensitiveHash::operator()(const QString& text) const
+// Column names are looked up on every read by name, so both the hash and the comparison take
+// ASCII characters the short way and fold letter case properly only for the others.
+size_t MYSQL_FIELD::CaseInsensitiveHash::operator()(QStringView text) const
 {
-    // Hashes the case-folded code points, so that texts equal without regard to case hash alike.
     size_t hash = 1469598103934665603ull;
     const qsizetype size = text.size();
+    const QChar* data = text.constData();
     for (qsizetype i = 0; i < size; ++i) {
-        char32_t codePoint = text[i].unicode();
-        if (QChar::isHighSurrogate(codePoint) && i + 1 < size && text[i + 1].isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
+        char32_t codePoint = data[i].unicode();
+        if (codePoint < 0x80) {
+            if (codePoint >= u'A' && codePoint <= u'Z')
+                codePoint += u'a' - u'A';
+        } else {
+            if (QChar::isHighSurrogate(codePoint) && i + 1 < size && data[i + 1].isLowSurrogate()) {
+                codePoint = QChar::surrogateToUcs4(data[i], data[i + 1]);
+                ++i;
+            }
+            codePoint = QChar::toCaseFolded(codePoint);
         }
-        hash = (hash ^ QChar::toCaseFolded(codePoint)) * 1099511628211ull;
+        hash = (hash ^ codePoint) * 1099511628211ull;
     }
     return hash;
 }
 
-bool MYSQL_FIELD::CaseInsensitiveEqual::operator()(const QString& a, const QString& b) const
+bool MYSQL_FIELD::CaseInsensitiveEqual::operator()(QStringView a, QStringView b) const
 {
+    const qsizetype size = a.size();
+    if (size == b.size()) {
+        const QChar* x = a.constData();
+        const QChar* y = b.constData();
+        qsizetype i = 0;
+        for (; i < size; ++i) {
+            char16_t c = x[i].unicode();
+            char16_t d = y[i].unicode();
+            if (c >= 0x80 || d >= 0x80)
+                break;
+            if (c >= u'A' && c <= u'Z')
+                c += u'a' - u'A';
+            if (d >= u'A' && d <= u'Z')
+                d += u'a' - u'A';
+            if (c != d)
+                return false;
+        }
+        if (i == size)
+            return true;
+    }
+    // Case folding may change the length of non-ASCII text.
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
@@ -38,22 +67,55 @@ MYSQL_FIELD::MYSQL_FIELD(MYSQL_RS* parent) : m_parent(parent) {}
 void MYSQL_FIELD::Retarget(const Variant& key, int columnCount, st_mysql_res* result, char** row,
                            const unsigned long* lengths)
 {
-    m_columnCount = columnCount;
-    m_result = result;
-    m_row = lengths ? row : nullptr;
-    if (key.numericValue()) {
-        const std::optional<qint32> index = toInt32(key);
+    attach(columnCount, result, row, lengths);
+    if (key.isNumber()) {
+        const std::optional<qint32> index = toInt32(*key.numericValue());
         m_index = index ? *index : -1;
     } else if (key.isText()) {
-        m_index = columnByName(key.toString());
+        m_index = indexFromText(key.text());
     } else {
         m_index = -1;
     }
-    if (m_index < 0 || m_columnCount == 0 || m_index >= m_columnCount) {
+    if (m_index < 0 || m_columnCount == 0 || m_index >= m_columnCount)
         detach();
-        return;
+    else
+        m_length = m_row ? lengths[m_index] : 0;
+}
+
+void MYSQL_FIELD::retargetByText(QStringView key, int columnCount, st_mysql_res* result, char** row,
+                                 const unsigned long* lengths)
+{
+    attach(columnCount, result, row, lengths);
+    m_index = indexFromText(key);
+    if (m_index < 0 || m_columnCount == 0 || m_index >= m_columnCount)
+        detach();
+    else
+        m_length = m_row ? lengths[m_index] : 0;
+}
+
+void MYSQL_FIELD::retargetNowhere(int columnCount)
+{
+    m_columnCount = columnCount;
+    m_index = -1;
+    detach();
+}
+
+void MYSQL_FIELD::attach(int columnCount, st_mysql_res* result, char** row,
+                         const unsigned long* lengths)
+{
+    m_columnCount = columnCount;
+    m_result = result;
+    m_row = lengths ? row : nullptr;
+}
+
+// A text that reads as a number is a column number, never the name of a column.
+int MYSQL_FIELD::indexFromText(QStringView key)
+{
+    if (const std::optional<double> number = numberFromText(key)) {
+        const std::optional<qint32> index = toInt32(*number);
+        return index ? *index : -1;
     }
-    m_length = m_row ? lengths[m_index] : 0;
+    return columnByName(key);
 }
 
 void MYSQL_FIELD::detach()
@@ -70,8 +132,10 @@ void MYSQL_FIELD::orphan()
     m_columnCount = 0;
 }
 
-int MYSQL_FIELD::columnByName(const QString& name)
+int MYSQL_FIELD::columnByName(QStringView name)
 {
+    if (!m_lastName.isNull() && name == m_lastName)
+        return m_lastNameIndex;
     if (m_columnOrdinals.empty() && m_result) {
         for (int column = 1; column <= m_columnCount; ++column) {
             const LibraryField* field =
@@ -83,7 +147,13 @@ int MYSQL_FIELD::columnByName(const QString& name)
         }
     }
     const auto found = m_columnOrdinals.find(name);
-    return found == m_columnOrdinals.end() ? -1 : found->second - 1;
+    const int index = found == m_columnOrdinals.end() ? -1 : found->second - 1;
+    // Only answers from a built map are remembered.
+    if (!m_columnOrdinals.empty()) {
+        m_lastName = name.toString();
+        m_lastNameIndex = index;
+    }
+    return index;
 }
 
 const st_mysql_field* MYSQL_FIELD::description() const

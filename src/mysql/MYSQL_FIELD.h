@@ -6,6 +6,7 @@
 #include "mysql/Variant.h"
 
 #include <QString>
+#include <QStringView>
 
 #include <unordered_map>
 
@@ -40,11 +41,15 @@ public:
 private:
     friend class MYSQL_RS;
 
+    // Column names are matched without regard to case; lookups take a QStringView, so a name
+    // can be looked up without building a QString.
     struct CaseInsensitiveHash {
-        size_t operator()(const QString& text) const;
+        using is_transparent = void;
+        size_t operator()(QStringView text) const;
     };
     struct CaseInsensitiveEqual {
-        bool operator()(const QString& a, const QString& b) const;
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const;
     };
 
     explicit MYSQL_FIELD(MYSQL_RS* parent);
@@ -52,11 +57,17 @@ private:
     // Points this object at a column (by number, numeric text or name) of the given row.
     void Retarget(const Variant& key, int columnCount, st_mysql_res* result, char** row,
                   const unsigned long* lengths);
+    void retargetByText(QStringView key, int columnCount, st_mysql_res* result, char** row,
+                        const unsigned long* lengths);
+    // Points this object at no column (off the rows).
+    void retargetNowhere(int columnCount);
     // Forgets the stored result and row: every property gives its neutral value from now on.
     void detach();
     // Leaves the result set for good (it was reset or destroyed).
     void orphan();
-    int columnByName(const QString& name);
+    void attach(int columnCount, st_mysql_res* result, char** row, const unsigned long* lengths);
+    int indexFromText(QStringView key);
+    int columnByName(QStringView name);
     // The library's description of the column, or null without a column.
     const st_mysql_field* description() const;
 
@@ -69,4 +80,7 @@ private:
     int m_columnCount = 0;
     int m_index = -1;
     std::unordered_map<QString, int, CaseInsensitiveHash, CaseInsensitiveEqual> m_columnOrdinals;
+    // The last name looked up and its result: a row walk asks for the same names on every row.
+    QString m_lastName;
+    int m_lastNameIndex = -1;
 };

@@ -5,6 +5,8 @@
 #include "mysql/MYSQL_FIELD.h"
 #include "mysql/TextHelpers.h"
 
+#include <algorithm>
+
 namespace {
 
 // The library counts in 64 bits; the result set reports the low 32 bits taken as signed.
@@ -69,13 +71,30 @@ MYSQL_RS::~MYSQL_RS()
 
 const std::shared_ptr<MYSQL_FIELD>& MYSQL_RS::Fields(const Variant& vIndexKey)
 {
-    if (BOF() || EOF_()) {
-        m_field->m_index = -1;
-        m_field->m_columnCount = m_fieldCount;
-        m_field->detach();
-    } else {
+    if (BOF() || EOF_())
+        m_field->retargetNowhere(m_fieldCount);
+    else
         m_field->Retarget(vIndexKey, m_fieldCount, m_result, m_currentRow, m_currentLengths);
+    return m_field;
+}
+
+const std::shared_ptr<MYSQL_FIELD>& MYSQL_RS::fieldsByText(const char* key, qsizetype size)
+{
+    constexpr qsizetype bufferSize = 64;
+    const QByteArrayView bytes(key, size);
+    const bool ascii = std::none_of(bytes.begin(), bytes.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (size > bufferSize || !ascii)
+        return Fields(Variant(QString::fromUtf8(key, size)));
+    if (BOF() || EOF_()) {
+        m_field->retargetNowhere(m_fieldCount);
+        return m_field;
     }
+    // ASCII widens to UTF-16 one character at a time.
+    char16_t buffer[bufferSize];
+    std::copy(bytes.begin(), bytes.end(), buffer);
+    m_field->retargetByText(QStringView(buffer, size), m_fieldCount, m_result, m_currentRow,
+                            m_currentLengths);
     return m_field;
 }
 

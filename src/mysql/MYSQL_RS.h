@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +44,13 @@ public:
     /// Every call re-points the one field object of this result set and returns it; keep a copy
     /// of the pointer to hold on to it (it then keeps showing the row of this call).
     const std::shared_ptr<MYSQL_FIELD>& Fields(const Variant& vIndexKey);
+    // The same for a key written as a string literal, as in Fields("name"): looked up without
+    // building a QString, since such reads sit in the inner loop of every row walk.
+    template <std::size_t N>
+    const std::shared_ptr<MYSQL_FIELD>& Fields(const char (&vIndexKey)[N])
+    {
+        return fieldsByText(vIndexKey, qstrnlen(vIndexKey, N));
+    }
     /// Returns True if rs is at the BOF pointer.
     bool BOF() const;
     /// Returns True if rs is at the EOF pointer. (EOF itself is a macro of the C library.)
@@ -102,6 +110,7 @@ private:
     void ResetResult();
     QStringList TableNames() const;
 
+    const std::shared_ptr<MYSQL_FIELD>& fieldsByText(const char* key, qsizetype size);
     void moveTo(int position);
     void fetchRow(qint64 row);
     int find(Direction direction, const Variant& vField, const Variant& vData, int FindMethod);

@@ -32,8 +32,13 @@ std::optional<double> Variant::numericValue() const
         return m_number;
     if (m_kind != Kind::Text)
         return std::nullopt;
+    return numberFromText(m_text);
+}
+
+std::optional<double> numberFromText(QStringView text)
+{
     // Most texts handed in are column names: rule them out before the full parse.
-    const QStringView trimmed = QStringView(m_text).trimmed();
+    const QStringView trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
     const QChar first = trimmed.front();
@@ -75,11 +80,14 @@ bool operator==(const Variant& a, const Variant& b)
 std::optional<qint32> toInt32(const Variant& value)
 {
     const std::optional<double> number = value.numericValue();
-    if (!number)
-        return std::nullopt;
+    return number ? toInt32(*number) : std::nullopt;
+}
+
+std::optional<qint32> roundedToInt32(double number)
+{
     // nearbyint rounds halves to even in the default rounding mode.
-    const double rounded = std::nearbyint(*number);
-    if (rounded < std::numeric_limits<qint32>::min() || rounded > std::numeric_limits<qint32>::max())
+    const double rounded = std::nearbyint(number);
+    if (!(rounded >= std::numeric_limits<qint32>::min() && rounded <= std::numeric_limits<qint32>::max()))
         return std::nullopt;
     return static_cast<qint32>(rounded);
 }

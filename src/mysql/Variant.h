@@ -4,6 +4,7 @@
 // exist so that callers can hand in keys and search values the way they have them.
 
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 #include <type_traits>
@@ -35,6 +36,8 @@ public:
     // The value as text: a text as it is, a number in its shortest form ("5", "2.5"), and an
     // empty text for Empty and Null.
     QString toString() const;
+    // The text of a Text value without a copy (empty for the other kinds).
+    const QString& text() const { return m_text; }
 
     // The number this value stands for: a number, or a text that reads as one (blanks around it
     // allowed, as in " 12 ", "-3", "2.5", "1e3"). Nothing for Empty, Null and other texts.
@@ -52,6 +55,22 @@ private:
     double m_number = 0;
 };
 
+// The number a text reads as (see Variant::numericValue), if any.
+std::optional<double> numberFromText(QStringView text);
+
 // The 32-bit integer a numeric value stands for, rounded to the nearest (halves to even); nothing
 // when the value is not numeric or lies outside the 32-bit range.
 std::optional<qint32> toInt32(const Variant& value);
+// The slow path of toInt32(double): rounds halves to even.
+std::optional<qint32> roundedToInt32(double number);
+
+inline std::optional<qint32> toInt32(double number)
+{
+    // Whole numbers, by far the most common, skip the rounding.
+    if (number >= -2147483648.0 && number <= 2147483647.0) {
+        const auto whole = static_cast<qint32>(number);
+        if (whole == number)
+            return whole;
+    }
+    return roundedToInt32(number);
+}

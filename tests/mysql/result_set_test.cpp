@@ -141,6 +141,15 @@ TEST_F(ResultSetTest, FieldKeysByNameNumberAndNumericText)
     EXPECT_TRUE(rs->Fields(Variant::null())->Value().isEmpty());
 }
 
+TEST_F(ResultSetTest, NonAsciiNamesMatchWithoutRegardToCase)
+{
+    auto rs = connection.Execute("SELECT 'x' AS `Ärger`, 'y' AS `straße`");
+    EXPECT_EQ(rs->Fields("ärger")->Value().toString(), "x");
+    EXPECT_EQ(rs->Fields(QStringLiteral("ÄRGER"))->Value().toString(), "x");
+    EXPECT_TRUE(rs->Fields("STRASSE")->Value().isEmpty());  // one letter is never two
+    EXPECT_EQ(rs->Fields("STRAßE")->Value().toString(), "y");
+}
+
 TEST_F(ResultSetTest, NumericTextKeyNeverMeansAColumnNamed2)
 {
     auto rs = connection.Execute("SELECT 'zero' AS a, 'one' AS b, 'two' AS c, 'named' AS `2`");
