@@ -73,6 +73,23 @@ TEST(MysqlConnection, WrongPasswordThenRightPassword)
     EXPECT_EQ(connection.Username(), server.user);  // parameters survive closing
 }
 
+TEST(MysqlConnection, LocalhostGoesThroughTheLocalSocket)
+{
+    // The socket comes from an option file, as it would from the system's client settings.
+    const qmtest::ServerSettings& server = qmtest::sandboxServer();
+    QTemporaryDir dir;
+    QFile file(dir.filePath("client.cnf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[client]\nsocket=" + server.socket.toLocal8Bit() + "\n");
+    file.close();
+
+    MYSQL_CONNECTION connection;
+    connection.SetOption(4, file.fileName());
+    ASSERT_EQ(connection.OpenConnection("localhost", server.user, server.password, "", 0, 0), 0)
+        << connection.Error().Description().toStdString();
+    EXPECT_EQ(firstValue(connection, "SELECT 'via socket'"), "via socket");
+}
+
 TEST(MysqlConnection, UnknownHostReportsTheLibraryError)
 {
     MYSQL_CONNECTION connection;
@@ -251,13 +268,14 @@ TEST(MysqlConnection, ExtraResultsAreDroppedSoLaterStatementsRun)
     qmtest::ScratchDatabase db("qm_conn");
     db.exec({"CREATE PROCEDURE two_rows() SELECT 1 AS n UNION ALL SELECT 2"});
     MYSQL_CONNECTION connection;
-    ASSERT_EQ(openOnSandbox(connection, db.name(), CLIENT_MULTI_STATEMENTS), 0);
+    ASSERT_EQ(openOnSandbox(connection, db.name()), 0);
     auto rs = connection.Execute("CALL two_rows()");
     EXPECT_EQ(connection.Error().Number(), 0);
     EXPECT_EQ(rs->RecordCount(), 2);
     EXPECT_EQ(firstValue(connection, "SELECT 'after call'"), "after call");
     EXPECT_EQ(connection.Error().Number(), 0);
 
+    ASSERT_EQ(openOnSandbox(connection, db.name(), CLIENT_MULTI_STATEMENTS), 0);
     EXPECT_EQ(firstValue(connection, "SELECT 'first'; SELECT 'second'"), "first");
     EXPECT_EQ(firstValue(connection, "SELECT 'next'"), "next");
     EXPECT_EQ(connection.Error().Number(), 0);
