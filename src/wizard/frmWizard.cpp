@@ -31,6 +31,7 @@ frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
     connectConnectionPanel();
     connectTablePanels();
     connectValidationPanel();
+    connectOptionPanels();
     EnterStep(1, false);
     m_choices = m_main.NewWizardChoices();
     prepare_interface();

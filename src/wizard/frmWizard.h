@@ -118,10 +118,21 @@ private:
     void BuildFieldTree();
     void SetAllFieldChecks(bool checked);
     bool CollectChosenFields();
-    // Step 4 to 8.
+    // Steps 4, 6, 7 and 8: options, security, appearance and destination.
+    void connectOptionPanels();
     void ApplyOptionDefaults();
     void FillRecordsPerPageList();
     void CollectOptions();
+    void OnRequireLoginChanged(bool checked);
+    void OnUseCurrentChanged(bool checked);
+    void OnStyleChosen(int index);
+    void BrowseStylesheet();
+    void RunCssEditor();
+    void OpenAppearanceBuilder();
+    void BrowseDestination();
+    // Windows of their own, opened from the steps.
+    void ShowStylesheetEditor(const QString& stylesheetPath);
+    void ChooseDestinationFolder();
     // Step 5: validation rules and lookup columns.
     void connectValidationPanel();
     void BuildValidationTree();

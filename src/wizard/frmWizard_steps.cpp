@@ -22,47 +22,6 @@
 
 #include <cmath>
 
-// ---- Step 4 -------------------------------------------------------------------------------
-
-void frmWizard::ApplyOptionDefaults()
-{
-    for (QCheckBox* box : {chkAddRecords, chkEditRecords, chkDeleteRecords, chkViewRecords,
-                           chkSearchRecords, chkPHPValidate})
-        box->setChecked(true);
-    chkFK->setChecked(false);
-}
-
-void frmWizard::FillRecordsPerPageList()
-{
-    const QString text = cmbSplitter->currentText();
-    cmbSplitter->clear();
-    for (int n = 2; n <= 100; ++n)
-        cmbSplitter->addItem(QString::number(n));
-    cmbSplitter->setEditText(text);
-}
-
-void frmWizard::CollectOptions()
-{
-    ScriptOptions& o = m_choices.Options;
-    o.AllowAdd = chkAddRecords->checkState() != Qt::Unchecked;
-    o.AllowEdit = chkEditRecords->checkState() != Qt::Unchecked;
-    o.AllowDelete = chkDeleteRecords->checkState() != Qt::Unchecked;
-    o.AllowView = chkViewRecords->checkState() != Qt::Unchecked;
-    o.SearchRecords = chkSearchRecords->checkState() != Qt::Unchecked;
-    o.CreateLookupColumns = chkFK->checkState() != Qt::Unchecked;
-    o.AllowSearch = chkSearchRecords->checkState() != Qt::Unchecked;
-    o.PhpValidate = chkPHPValidate->checkState() != Qt::Unchecked;
-
-    const std::optional<double> number = parseDecimal(cmbSplitter->currentText());
-    const double whole = number ? std::floor(*number) : 0.0;
-    if (!number || whole < -32768.0 || whole > 32767.0) {
-        showMessage(this, QStringLiteral("There are errors on the form"), MessageIcon::Exclamation);
-        return;
-    }
-    if (whole != 0.0)
-        o.RecordsPerPage = static_cast<int16_t>(whole);
-}
-
 // ---- Step 8, Help and About ---------------------------------------------------------------
 
 bool frmWizard::RunGeneration()
@@ -105,6 +64,23 @@ bool frmWizard::RunGeneration()
         return false;
     }
     return true;
+}
+
+void frmWizard::ShowStylesheetEditor(const QString& stylesheetPath)
+{
+    // The stylesheet editor window opens here once it is part of the program.
+    Q_UNUSED(stylesheetPath);
+}
+
+void frmWizard::OpenAppearanceBuilder()
+{
+    // The appearance builder window opens here once it is part of the program.
+}
+
+void frmWizard::ChooseDestinationFolder()
+{
+    // The folder chooser opens here once it is part of the program; DestinationFolder is set
+    // only through it.
 }
 
 void frmWizard::ShowHelpTopic(int context)

@@ -1,0 +1,181 @@
+// Steps 4, 6 and 7 on the real widgets: option defaults and records per page, the login choice,
+// the style list and the stylesheet editor's file checks.
+#include "TestFolders.h"
+#include "WizardDriver.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using namespace qmtest;
+
+namespace {
+
+class OptionSteps : public ::testing::Test {
+protected:
+    TempProgramFolder folder;
+    DialogRecorder dialogs;
+    frmWizard wizard{folder.path()};
+    WizardDriver ui{wizard, dialogs};
+    ScratchDatabase db{QStringLiteral("options")};
+
+    void SetUp() override
+    {
+        wizard.show();
+        db.exec({QStringLiteral("CREATE TABLE a (x INT)")});
+        ui.reachFieldStep(db.name(), {QStringLiteral("a")});
+        ui.next();
+        ASSERT_EQ(ui.step(), 4);
+    }
+    QCheckBox* box(const char* name) { return ui.get<QCheckBox>(name); }
+    // Leaves step 4 with the given records-per-page text and comes back to it.
+    void storeRecordsPerPage(const QString& text)
+    {
+        ui.type("cmbSplitter", text);
+        ui.next();
+        ui.back();
+    }
+    const ScriptOptions& options() { return wizard.Choices().Options; }
+};
+
+}  // namespace
+
+TEST_F(OptionSteps, FirstArrivalStoresTheEffectiveDefaults)
+{
+    for (const char* name : {"chkAddRecords", "chkEditRecords", "chkDeleteRecords", "chkViewRecords",
+                             "chkSearchRecords", "chkPHPValidate"})
+        EXPECT_TRUE(box(name)->isChecked()) << name;
+    EXPECT_FALSE(box("chkFK")->isChecked());
+    EXPECT_EQ(ui.get<QComboBox>("cmbSplitter")->currentText(), QStringLiteral("10"));
+    ui.next();
+    const ScriptOptions& o = options();
+    EXPECT_TRUE(o.AllowAdd && o.AllowEdit && o.AllowDelete && o.AllowView && o.SearchRecords && o.AllowSearch
+                && o.PhpValidate);
+    EXPECT_FALSE(o.CreateLookupColumns || o.ViewTable || o.ShowForm || o.JavaValidate || o.Navigator);
+    EXPECT_EQ(o.RecordsPerPage, 10);
+}
+
+TEST_F(OptionSteps, OneBoxSetsBothSearchFlags)
+{
+    box("chkSearchRecords")->setChecked(false);
+    ui.next();
+    EXPECT_FALSE(options().AllowSearch);
+    EXPECT_FALSE(options().SearchRecords);
+}
+
+TEST_F(OptionSteps, RecordsPerPageTakesTheWholePartAndRefusesTheRest)
+{
+    storeRecordsPerPage(QStringLiteral("12.7"));
+    EXPECT_EQ(options().RecordsPerPage, 12);
+    storeRecordsPerPage(QStringLiteral("-3"));
+    EXPECT_EQ(options().RecordsPerPage, -3);
+    storeRecordsPerPage(QStringLiteral("0"));
+    EXPECT_EQ(options().RecordsPerPage, -3);
+    for (const char* bad : {"abc", "40000"}) {
+        dialogs.clear();
+        ui.type("cmbSplitter", QString::fromLatin1(bad));
+        ui.next();
+        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("There are errors on the form")}) << bad;
+        EXPECT_EQ(dialogs.messages.value(0).icon, MessageIcon::Exclamation);
+        EXPECT_EQ(ui.step(), 5) << "Next still moves on";
+        EXPECT_EQ(options().RecordsPerPage, -3);
+        EXPECT_TRUE(options().AllowAdd) << "the flags are stored before the number";
+        ui.back();
+    }
+}
+
+TEST_F(OptionSteps, TheRecordsPerPageListHoldsTwoToAHundredOnce)
+{
+    for (int i = 0; i < 3; ++i) {
+        ui.back();
+        ui.next();
+    }
+    auto* list = ui.get<QComboBox>("cmbSplitter");
+    ASSERT_EQ(list->count(), 99);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("2"));
+    EXPECT_EQ(list->itemText(98), QStringLiteral("100"));
+}
+
+TEST_F(OptionSteps, LoginWithTheConnectionSettingsAndDroppingItAgain)
+{
+    ui.next();
+    ui.next();
+    ASSERT_EQ(ui.step(), 6);
+    EXPECT_FALSE(ui.get<QGroupBox>("frmLoginSetup")->isEnabled());
+    box("chkReqLogin")->setChecked(true);
+    EXPECT_TRUE(ui.get<QGroupBox>("frmLoginSetup")->isEnabled());
+    EXPECT_TRUE(box("chkUseCurrent")->isEnabled());
+    EXPECT_FALSE(ui.get("txtUsername7")->isEnabled());
+    box("chkUseCurrent")->setChecked(false);
+    EXPECT_TRUE(ui.get("txtUsername7")->isEnabled());
+    EXPECT_TRUE(ui.get("lblPassword7")->isEnabled());
+    box("chkUseCurrent")->setChecked(true);
+    ui.next();
+    EXPECT_EQ(wizard.Choices().Security.AdminUser, sandboxServer().user);
+    EXPECT_EQ(wizard.Choices().Security.AdminPassword, sandboxServer().password);
+
+    ui.back();
+    box("chkReqLogin")->setChecked(false);
+    ui.next();
+    EXPECT_EQ(wizard.Choices().Security.AdminUser, QString());
+    EXPECT_EQ(wizard.Choices().Security.AdminPassword, sandboxServer().password);
+}
+
+TEST_F(OptionSteps, StyleListPointsAtTheStylesheetsAndEntryPutsTheDefaultBack)
+{
+    for (int i = 0; i < 3; ++i)
+        ui.next();
+    ASSERT_EQ(ui.step(), 7);
+    auto* styles = ui.get<QComboBox>("cmbStyles");
+    auto* css = ui.get<QLineEdit>("txtcss");
+    EXPECT_EQ(styles->currentText(), QStringLiteral("Professional"));
+    styles->setCurrentIndex(2);
+    emit styles->activated(2);
+    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/Colorful.css"));
+    styles->setCurrentIndex(1);
+    emit styles->activated(1);
+    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/plain.css"));
+    ui.back();
+    ui.next();
+    EXPECT_EQ(styles->currentText(), QStringLiteral("Simple"));
+    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/default.css"));
+    ui.next();
+    EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, folder.path() + QStringLiteral("/default.css"));
+}
+
+TEST_F(OptionSteps, CssEditorAsksForANameOrNeedsAnExistingFile)
+{
+    for (int i = 0; i < 3; ++i)
+        ui.next();
+    auto* css = ui.get<QLineEdit>("txtcss");
+    css->setText(QStringLiteral("  "));
+    dialogs.inputs = {QStringLiteral("  ")};
+    ui.click("cCssEditor");
+    EXPECT_EQ(dialogs.prompts, QStringList{QStringLiteral("CSS file name: ") + folder.path() + QStringLiteral("/")});
+    EXPECT_EQ(css->text(), QStringLiteral("  "));
+
+    dialogs.inputs = {QStringLiteral("mine.css")};
+    ui.click("cCssEditor");
+    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/mine.css"));
+
+    css->setText(folder.file(QStringLiteral("missing.css")));
+    dialogs.clear();
+    ui.click("cCssEditor");
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("CSS file does not exist.")});
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Critical);
+}
+
+TEST_F(OptionSteps, BrowsePutsTheChosenStylesheetIntoThePathBox)
+{
+    for (int i = 0; i < 3; ++i)
+        ui.next();
+    dialogs.fileNames = {QStringLiteral("/some/where/site.css")};
+    ui.click("cmdcssSelect");
+    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), QStringLiteral("/some/where/site.css"));
+    ui.click("cmdcssSelect");  // cancelled: unchanged
+    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), QStringLiteral("/some/where/site.css"));
+}
