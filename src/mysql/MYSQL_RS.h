@@ -6,10 +6,10 @@
 
 #include "mysql/Variant.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
