@@ -194,7 +194,7 @@ export class PhpServer {
     return found;
   }
   async stop() {
-    if (!this.proc || this.proc.exitCode !== null) return;
+    if (!this.proc || this.proc.exitCode !== null || this.proc.signalCode !== null) return;
     const done = new Promise((r) => this.proc.once('exit', r));
     this.proc.kill('SIGTERM');
     await done;
