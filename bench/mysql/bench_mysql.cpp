@@ -14,6 +14,7 @@
 //   build/release/bench/mysql/bench_mysql
 //   scripts/sandbox stop /tmp/qm-bench
 
+#include "BenchServer.h"
 #include "mysql/ClientLibrary.h"
 #include "mysql/MYSQL_CONNECTION.h"
 #include "mysql/MYSQL_FIELD.h"
@@ -21,9 +22,6 @@
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -37,14 +35,7 @@ namespace {
 constexpr int rowCount = 1000000;
 const char* const databaseName = "qm_bench_mysql";
 
-struct Server {
-    QString host;
-    int port = 0;
-    QString user;
-    QString password;
-};
-
-Server g_server;
+BenchServer g_server;
 MYSQL* g_rawHandle = nullptr;
 MYSQL_RES* g_rawResult = nullptr;
 std::unique_ptr<MYSQL_CONNECTION> g_connection;
@@ -54,19 +45,6 @@ bool fail(const char* what, const QString& detail)
 {
     std::fprintf(stderr, "bench_mysql: %s: %s\n", what, qPrintable(detail));
     return false;
-}
-
-// The sandbox script prints `export NAME=value` lines.
-QHash<QString, QString> parseExports(const QByteArray& output)
-{
-    QHash<QString, QString> values;
-    static const QRegularExpression line(QStringLiteral("^export (QM_MYSQL_[A-Z]+)=(.*)$"));
-    for (const QByteArray& raw : output.split('\n')) {
-        const auto match = line.match(QString::fromLocal8Bit(raw).trimmed());
-        if (match.hasMatch())
-            values.insert(match.captured(1), match.captured(2).remove(u'\\'));
-    }
-    return values;
 }
 
 bool rawExec(const QString& statement)
@@ -195,26 +173,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
-    QTemporaryDir sandboxParent;
-    QString sandboxDir;
-    if (qEnvironmentVariableIsSet("QM_MYSQL_PORT")) {
-        g_server = {qEnvironmentVariable("QM_MYSQL_HOST"), qEnvironmentVariableIntValue("QM_MYSQL_PORT"),
-                    qEnvironmentVariable("QM_MYSQL_USER"), qEnvironmentVariable("QM_MYSQL_PASSWORD")};
-    } else {
-        sandboxDir = sandboxParent.filePath(QStringLiteral("sandbox"));
-        QProcess start;
-        start.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        start.start(QStringLiteral(QM_SOURCE_DIR "/scripts/sandbox"),
-                    {QStringLiteral("start"), sandboxDir, QStringLiteral("--buffer-pool-size"),
-                     QStringLiteral("512M")});
-        if (!start.waitForFinished(120000) || start.exitCode() != 0) {
-            fail("cannot start the private server", start.errorString());
-            return 1;
-        }
-        const QHash<QString, QString> values = parseExports(start.readAllStandardOutput());
-        g_server = {values.value("QM_MYSQL_HOST"), values.value("QM_MYSQL_PORT").toInt(),
-                    values.value("QM_MYSQL_USER"), values.value("QM_MYSQL_PASSWORD")};
-    }
+    if (!g_server.start())
+        return 1;
 
     int status = 1;
     if (prepareData()) {
@@ -232,9 +192,6 @@ int main(int argc, char** argv)
         }
     }
     cleanUp();
-    if (!sandboxDir.isEmpty())
-        QProcess::execute(QStringLiteral(QM_SOURCE_DIR "/scripts/sandbox"),
-                          {QStringLiteral("stop"), sandboxDir});
     std::fflush(stdout);
     return status;
 }

@@ -5,9 +5,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -178,4 +182,30 @@ TEST_F(OptionSteps, BrowsePutsTheChosenStylesheetIntoThePathBox)
     EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), QStringLiteral("/some/where/site.css"));
     ui.click("cmdcssSelect");  // cancelled: unchanged
     EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), QStringLiteral("/some/where/site.css"));
+}
+
+TEST_F(OptionSteps, DestinationComesOnlyFromAConfirmedFolder)
+{
+    for (int i = 0; i < 4; ++i)
+        ui.next();
+    ASSERT_EQ(ui.step(), 8);
+    QTemporaryDir target;
+    auto confirm = [&target](QDialog& chooser) {
+        chooser.show();
+        chooser.findChild<QLineEdit*>(QStringLiteral("txtpath"))->setText(target.path());
+        QTest::mouseClick(chooser.findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+        return chooser.result();
+    };
+    dialogs.modalHandlers.insert(QStringLiteral("frmFolder"), confirm);
+    ui.type("txtDestination", QStringLiteral("typed text is never read"));
+    ui.click("cmdDestBrowse");
+    EXPECT_EQ(wizard.Choices().DestinationFolder, target.path() + QStringLiteral("/"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), target.path() + QStringLiteral("/"));
+
+    // Closed without confirming: the folder stays and the box shows it again.
+    dialogs.modalHandlers.remove(QStringLiteral("frmFolder"));
+    ui.type("txtDestination", QStringLiteral("changed"));
+    ui.click("cmdDestBrowse");
+    EXPECT_EQ(wizard.Choices().DestinationFolder, target.path() + QStringLiteral("/"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), target.path() + QStringLiteral("/"));
 }
