@@ -3,6 +3,7 @@
 #include "wizard/frmWizard.h"
 
 #include "dialogs/UserDialogs.h"
+#include "dialogs/frmFolder.h"
 #include "generator/GenerationLog.h"
 #include "wizard/frmProgress.h"
 #include "wizard/NumberText.h"
@@ -77,10 +78,12 @@ void frmWizard::OpenAppearanceBuilder()
     // The appearance builder window opens here once it is part of the program.
 }
 
+// DestinationFolder is set only through the chooser, and only when a folder was confirmed.
 void frmWizard::ChooseDestinationFolder()
 {
-    // The folder chooser opens here once it is part of the program; DestinationFolder is set
-    // only through it.
+    frmFolder chooser(m_choices.DestinationFolder, this);
+    UserDialogs::current().exec(chooser);
+    m_choices.DestinationFolder = chooser.DestinationFolder();
 }
 
 void frmWizard::ShowHelpTopic(int context)
