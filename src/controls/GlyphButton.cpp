@@ -735,7 +735,6 @@ bool GlyphButton::eventFilter(QObject* watched, QEvent* e)
         const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && isDefault();
         const bool escape = key->key() == Qt::Key_Escape && m_cancel;
         if (plain && !key->isAutoRepeat() && (enter || escape)) {
-            m_lastButton = Qt::LeftButton;
             animateClick();
             return true;
         }
@@ -746,9 +745,7 @@ bool GlyphButton::eventFilter(QObject* watched, QEvent* e)
 bool GlyphButton::event(QEvent* e)
 {
     syncWithBase();
-    if (e->type() == QEvent::Shortcut)
-        m_lastButton = Qt::LeftButton;
-    else if (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
+    if (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
         watchWindow();
     return QPushButton::event(e);
 }
@@ -833,7 +830,6 @@ void GlyphButton::mousePressEvent(QMouseEvent* e)
 
 void GlyphButton::mouseReleaseEvent(QMouseEvent* e)
 {
-    m_lastButton = e->button();
     const QPoint pos = e->position().toPoint();
     emit MouseUp(e->button(), e->modifiers(), pos.x(), pos.y());
     if (e->button() == Qt::LeftButton)
@@ -900,12 +896,10 @@ void GlyphButton::keyReleaseEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
-    if (e->key() == Qt::Key_Space) {
-        m_lastButton = Qt::LeftButton;
+    if (e->key() == Qt::Key_Space)
         QPushButton::keyReleaseEvent(e);  // releases the look and clicks after a Space press
-    } else {
+    else
         e->ignore();
-    }
     emit KeyUp(e->key(), e->modifiers());
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The owner-drawn push button of the wizard window: eight face styles, seven outlines, gradients,
 // captions with effects and an optional picture, with its own hover tracking. It is a QPushButton,
-// so clicked(), text() and setText() work as on any button; Click mirrors clicked().
+// so clicked(), text() and setText() work as on any button. Click mirrors clicked(), which comes
+// only from the left button, Space, the access key, Enter or Escape, or click().
 
 #include "controls/GlyphFace.h"
 
@@ -31,7 +32,7 @@ class GlyphButton : public QPushButton {
     Q_PROPERTY(bool ShowFocusRect READ ShowFocusRect WRITE setShowFocusRect)
     Q_PROPERTY(int MousePointer READ MousePointer WRITE setMousePointer)
     Q_PROPERTY(QByteArray MouseIcon READ MouseIcon WRITE setMouseIcon DESIGNABLE false)
-    Q_PROPERTY(int FontStyle READ FontStyle WRITE setFontStyle STORED false)
+    Q_PROPERTY(int FontStyle READ FontStyle WRITE setFontStyle)
     Q_PROPERTY(QColor ForeColor READ foreQColor WRITE setForeQColor RESET resetForeColor)
     Q_PROPERTY(QColor BackColor READ backQColor WRITE setBackQColor RESET resetBackColor)
     Q_PROPERTY(QColor GradientColor READ gradientQColor WRITE setGradientQColor RESET resetGradientColor)
@@ -236,7 +237,6 @@ private:
     int m_state = 0;             // GlyphFace::Focused and Hovered; pressed is isDown()
     bool m_hovering = false;
     QBasicTimer m_hoverTimer;
-    Qt::MouseButton m_lastButton = Qt::NoButton;
     bool m_delayDrawing = false;
     bool m_designMode = false;
     bool m_captionFollowsName = false;

@@ -59,8 +59,6 @@ TEST(GlyphDesignerPlugin, ServesTheFormLoaderThenDesigner)
     ASSERT_NE(plugin, nullptr);
     EXPECT_EQ(plugin->name(), "GlyphButton");
     EXPECT_EQ(plugin->includeFile(), "controls/GlyphButton.h");
-    EXPECT_FALSE(plugin->isContainer());
-    EXPECT_FALSE(plugin->icon().isNull());
     EXPECT_EQ(widgetClasses(plugin->domXml()), QStringList("GlyphButton"));
 
     // A form made in Designer, loaded at run time: the buttons are QPushButtons that click.

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 namespace {
 
 class GlyphInput : public ::testing::Test {
@@ -93,6 +95,7 @@ TEST_F(GlyphInput, HoverEndsWithinOneIntervalAfterThePointerLeavesAndIsReportedO
     QTest::mouseMove(&window, QPoint(330, 70));
     ASSERT_TRUE(hover.wait(1000));
     const qint64 elapsed = clock.elapsed();
+    std::cout << "hover ended " << elapsed << " ms after the pointer left" << std::endl;
     EXPECT_LE(elapsed, GlyphButton::HoverInterval + 100) << "hover ended after " << elapsed << " ms";
     EXPECT_FALSE(button->stateBits() & GlyphFace::Hovered);
     EXPECT_FALSE(hover.wait(4 * GlyphButton::HoverInterval));

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 
 namespace {
@@ -40,7 +41,7 @@ QPixmap samplePicture()
 TEST(GlyphLooks, ContactSheetOfEveryStyleOutlineAndState)
 {
     constexpr int w = 108, h = 34, label = 118, cell = w + 8, row = h + 8, columns = 6;
-    const int styleRows = 8 * 7, extraHeight = 3 * row + 2 * (64 + 8) + row;
+    const int styleRows = 8 * 7, extraHeight = 3 * row + 2 * (64 + 8);
     QImage sheet(label + columns * cell, 24 + styleRows * row + 24 + extraHeight, QImage::Format_RGB32);
     QWidget window;
     sheet.fill(window.palette().color(QPalette::Window));
@@ -73,60 +74,36 @@ TEST(GlyphLooks, ContactSheetOfEveryStyleOutlineAndState)
         }
     }
 
-    // Gradients, caption styles, pictures at each alignment and size, and design-time looks.
+    // Gradients, caption styles, pictures at each alignment and size, and design-time looks: one row
+    // each, a cell per value.
     y += 24;
     button->setButtonStyle(GlyphFace::StyleThin3D);
     button->setButtonShape(GlyphFace::ShapeRectangle);
     button->setGradientColor(0x3060C0);
-    button->setCaption("Gradient");
-    p.drawText(4, y, label, h, Qt::AlignVCenter, "gradient 0-4");
-    for (int mode = 0; mode <= 4; ++mode) {
-        button->setGradientMode(mode);
-        put(mode, y, button->faceImage(0));
+    const QStringList captions = {"Flat", "Embossed", "Engraved"};
+    const struct { const char* label; int height, cells; std::function<void(int)> set; } rows[] = {
+        {"gradient 0-4", h, 5, [&](int i) { button->setCaption("Gradient"); button->setGradientMode(i); }},
+        {"caption style 0-2", h, 3, [&](int i) { button->setGradientMode(0); button->setBackColor(0xB0B0B0);
+                                                 button->setCaptionStyle(i); button->setCaption(captions[i]); }},
+        {"picture align 0-5", 64, 6, [&](int i) { button->setBackColor(GlyphButton::ButtonFace); button->setCaptionStyle(0);
+                                                  button->setPicture(samplePicture()); button->setCaption("Picture");
+                                                  button->setPictureAlign(i); }},
+        {"picture size 0-4", 64, 5, [&](int i) { button->setPictureAlign(2); button->setCaption("Size"); button->setPictureSize(i); }},
+        {"design time", h, 3, [&](int i) { button->setPicture(QPixmap()); button->setDesignMode(true);
+                                           const int styles[] = {2, 5, 0};
+                                           button->setButtonStyle(styles[i]);
+                                           button->setCaption(i < 2 ? QStringLiteral("Hover %1").arg(styles[i]) : "Default");
+                                           button->setDefault(i == 2); }},
+    };
+    for (const auto& r : rows) {
+        button->resize(w, r.height);
+        p.drawText(4, y, label, r.height, Qt::AlignVCenter, r.label);
+        for (int i = 0; i < r.cells; ++i) {
+            r.set(i);
+            put(i, y, rgb(button->grab().toImage()));  // as the window shows it; a designed default button wears the focus look
+        }
+        y += r.height + 8;
     }
-    button->setGradientMode(0);
-    y += row;
-    button->setBackColor(0xB0B0B0);
-    p.drawText(4, y, label, h, Qt::AlignVCenter, "caption style 0-2");
-    for (int style = 0; style < 3; ++style) {
-        button->setCaptionStyle(style);
-        button->setCaption(QStringList({"Flat", "Embossed", "Engraved"})[style]);
-        put(style, y, button->faceImage(0));
-    }
-    button->setCaptionStyle(0);
-    button->setBackColor(GlyphButton::ButtonFace);
-    y += row;
-    button->resize(w, 64);
-    button->setPicture(samplePicture());
-    button->setCaption("Picture");
-    p.drawText(4, y, label, 64, Qt::AlignVCenter, "picture align 0-5");
-    for (int align = 0; align <= 5; ++align) {
-        button->setPictureAlign(align);
-        put(align, y, button->faceImage(0));
-    }
-    y += 64 + 8;
-    button->setPictureAlign(GlyphFace::PictureLeftOfCaption);
-    button->setCaption("Size");
-    p.drawText(4, y, label, 64, Qt::AlignVCenter, "picture size 0-4");
-    for (int size = 0; size <= 4; ++size) {
-        button->setPictureSize(size);
-        put(size, y, button->faceImage(0));
-    }
-    y += 64 + 8;
-    button->setPicture(QPixmap());
-    button->resize(w, h);
-    button->setDesignMode(true);
-    p.drawText(4, y, label, h, Qt::AlignVCenter, "design time");
-    const int designStyles[] = {GlyphFace::StyleHoverRaised, GlyphFace::StyleHoverHighlight};
-    for (int i = 0; i < 2; ++i) {
-        button->setButtonStyle(designStyles[i]);
-        button->setCaption(QStringLiteral("Hover %1").arg(designStyles[i]));
-        put(i, y, button->faceImage(0));
-    }
-    button->setButtonStyle(GlyphFace::StyleStandard);
-    button->setCaption("Default");
-    button->setDefault(true);  // a default button wears the focus look while designed
-    put(2, y, rgb(button->grab().toImage()));
     p.end();
 
     const QString path = QCoreApplication::applicationDirPath() + "/glyphbutton_contact_sheet.png";
