@@ -255,32 +255,21 @@ void GlyphButton::setFontStyle(int style)
     setFont(f);
 }
 
-void GlyphButton::setForeColor(GlyphColor color)
+// Every colour setter: an invalid colour is ignored, and locked hover colours follow.
+void GlyphButton::setColor(GlyphColor& slot, GlyphColor color)
 {
     if (!validColor(color))
         return;
-    m_fore = color;
+    slot = color;
     applyHoverLocks();
     changed();
 }
 
-void GlyphButton::setBackColor(GlyphColor color)
-{
-    if (!validColor(color))
-        return;
-    m_back = color;
-    applyHoverLocks();
-    changed();
-}
-
-void GlyphButton::setGradientColor(GlyphColor color)
-{
-    if (!validColor(color))
-        return;
-    m_gradient = color;
-    applyHoverLocks();
-    changed();
-}
+void GlyphButton::setForeColor(GlyphColor color) { setColor(m_fore, color); }
+void GlyphButton::setBackColor(GlyphColor color) { setColor(m_back, color); }
+void GlyphButton::setGradientColor(GlyphColor color) { setColor(m_gradient, color); }
+void GlyphButton::setHoverForeColor(GlyphColor color) { setColor(m_hoverFore, color); }
+void GlyphButton::setHoverBackColor(GlyphColor color) { setColor(m_hoverBack, color); }
 
 void GlyphButton::setGradientMode(int mode)
 {
@@ -296,24 +285,6 @@ void GlyphButton::setHoverColorLocks(int locks)
     if (locks < 0 || locks > 3)
         return;
     m_hoverLocks = locks;
-    applyHoverLocks();
-    changed();
-}
-
-void GlyphButton::setHoverForeColor(GlyphColor color)
-{
-    if (!validColor(color))
-        return;
-    m_hoverFore = color;
-    applyHoverLocks();
-    changed();
-}
-
-void GlyphButton::setHoverBackColor(GlyphColor color)
-{
-    if (!validColor(color))
-        return;
-    m_hoverBack = color;
     applyHoverLocks();
     changed();
 }

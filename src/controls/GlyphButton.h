@@ -199,6 +199,7 @@ private:
     void resetHoverBackColor() { setHoverBackColor(m_back); }
 
     void changed();
+    void setColor(GlyphColor& slot, GlyphColor color);
     void renderSurface();
     GlyphFace face() const;
     int drawnState() const;
