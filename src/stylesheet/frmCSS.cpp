@@ -25,7 +25,6 @@ namespace {
 constexpr int kRuleIdRole = Qt::UserRole;
 constexpr int kCategoryRole = Qt::UserRole + 1;
 constexpr int kPreviewTab = 2;
-constexpr int kCellTwips = 210;
 
 // The stylesheet path as it goes into the sample page's link. Only the characters that would end
 // the attribute or change what the address means (a fragment, a query, an escape) are encoded.

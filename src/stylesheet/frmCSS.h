@@ -48,6 +48,9 @@ public:
     static QString GetClrRGBVal(const QColor& color, const QString& delimiter = {});
 
 private:
+    // The standard colours are cells 210 twips (1/1440 inch) square.
+    static constexpr int kCellTwips = 210;
+
     // Construction of the window (frmCSS_ui.cpp).
     void setupUi();
     QWidget* buildEditTab();

@@ -63,7 +63,6 @@ public:
 // shows alike (six blocks of six by six), and a row of greys from black to white.
 constexpr int kGridColumns = 18;
 constexpr int kGridRows = 14;
-constexpr int kCellTwips = 210;
 
 QColor standardCell(int column, int row)
 {
