@@ -7,6 +7,7 @@
 #include "wizard/WizardChoices.h"
 #include "wizard/cMain.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -15,6 +16,7 @@
 #include <utility>
 
 class cDB;
+class frmHelp;
 class frmConnectionName;
 class QCheckBox;
 class QComboBox;
@@ -154,6 +156,8 @@ private:
     int m_helpContext = 1;
     // The help viewer of the run, made on first use; the field-help window shares it for its link.
     std::unique_ptr<HTMLHelpViewer> m_helpViewer;
+    // The "What's this" window deletes itself when closed by its frame.
+    QPointer<frmHelp> m_fieldHelp;
     HTMLHelpViewer& helpViewer()
     {
         if (!m_helpViewer)
@@ -211,6 +215,7 @@ private:
     QCheckBox* chkFK = nullptr;
     QCheckBox* chkPHPValidate = nullptr;
     QComboBox* cmbSplitter = nullptr;
+    QPushButton* cmdinfo1 = nullptr;
     // Step 5.
     QTreeWidget* trvValidate = nullptr;
     QCheckBox* chkNulls = nullptr;

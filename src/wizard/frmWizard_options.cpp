@@ -24,6 +24,7 @@ void frmWizard::connectOptionPanels()
     connect(cCssEditor, &QPushButton::clicked, this, &frmWizard::RunCssEditor);
     connect(Command2, &QPushButton::clicked, this, &frmWizard::OpenAppearanceBuilder);
     connect(cmdDestBrowse, &QPushButton::clicked, this, &frmWizard::BrowseDestination);
+    connect(cmdinfo1, &QPushButton::clicked, this, [this] { ShowFieldHelp(1); });
 }
 
 // ---- Step 4 -------------------------------------------------------------------------------

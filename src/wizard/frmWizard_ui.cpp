@@ -2,6 +2,8 @@
 // in the other frmWizard_*.cpp files.
 #include "wizard/frmWizard.h"
 
+#include "controls/GlyphButton.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -107,14 +109,19 @@ void frmWizard::setupUi()
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(16, 0, 16, 0);
-    cmdHelp = button("cmdHelp", QStringLiteral("Help"), this);
-    cmdPrevious = button("cmdPrevious", QStringLiteral("About"), this);
-    cmdNext = button("cmdNext", QStringLiteral("Next"), this);
-    cmdCancel = button("cmdCancel", QStringLiteral("Cancel"), this);
-    for (QPushButton* b : {cmdHelp, cmdPrevious, cmdNext, cmdCancel}) {
+    // The wizard's own buttons are the owner-drawn picture buttons, rounded and raised.
+    auto glyph = [this](const char* name, const QString& caption) {
+        auto* b = new GlyphButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setButtonShape(4);
         b->setAutoDefault(false);
-        b->setMinimumWidth(80);
-    }
+        b->setMinimumWidth(84);
+        return b;
+    };
+    cmdHelp = glyph("cmdHelp", QStringLiteral("Help"));
+    cmdPrevious = glyph("cmdPrevious", QStringLiteral("About"));
+    cmdNext = glyph("cmdNext", QStringLiteral("Next"));
+    cmdCancel = glyph("cmdCancel", QStringLiteral("Cancel"));
     buttons->addWidget(cmdHelp);
     buttons->addStretch(1);
     buttons->addWidget(cmdPrevious);
@@ -257,7 +264,14 @@ void frmWizard::buildOptionsPanel(QGroupBox* panel)
     grid->addWidget(chkDeleteRecords, 2, 0);
     grid->addWidget(chkViewRecords, 3, 0);
     grid->addWidget(chkSearchRecords, 4, 0);
-    grid->addWidget(chkFK, 0, 1, 1, 2);
+    cmdinfo1 = button("cmdinfo1", QStringLiteral("?"), panel);
+    cmdinfo1->setFixedWidth(28);
+    cmdinfo1->setToolTip(QStringLiteral("What are lookup columns?"));
+    auto* lookupRow = new QHBoxLayout;
+    lookupRow->addWidget(chkFK);
+    lookupRow->addWidget(cmdinfo1);
+    lookupRow->addStretch(1);
+    grid->addLayout(lookupRow, 0, 1, 1, 2);
     grid->addWidget(chkPHPValidate, 1, 1, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Records per page"), panel), 3, 1);
     grid->addWidget(cmbSplitter, 3, 2);
@@ -305,6 +319,7 @@ void frmWizard::buildValidationPanel(QGroupBox* panel)
     cmbfk->setMinimumWidth(120);
     lookup->addWidget(cmbfk, 1);
     cmdhelpParent = button("cmdhelpParent", QStringLiteral("?"), panel);
+    cmdhelpParent->setToolTip(QStringLiteral("What are lookup columns?"));
     cmdhelpParent->setFixedWidth(28);
     lookup->addWidget(cmdhelpParent);
     right->addLayout(lookup);

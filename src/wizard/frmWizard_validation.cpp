@@ -3,6 +3,7 @@
 #include "wizard/frmWizard.h"
 
 #include "dialogs/UserDialogs.h"
+#include "dialogs/frmHelp.h"
 #include "wizard/NumberText.h"
 #include "wizard/cDB.h"
 #include "wizard/cMain.h"
@@ -215,5 +216,11 @@ bool frmWizard::eventFilter(QObject* watched, QEvent* event)
 
 void frmWizard::ShowFieldHelp(int topic)
 {
-    Q_UNUSED(topic);
+    if (!m_fieldHelp) {
+        m_fieldHelp = new frmHelp(this);
+        m_fieldHelp->SetHelpViewer(&helpViewer());
+    }
+    m_fieldHelp->SetHelpFile(m_helpFile);
+    m_fieldHelp->HelpTopic = static_cast<int16_t>(topic);
+    m_fieldHelp->ShowModal();
 }
