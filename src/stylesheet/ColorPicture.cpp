@@ -77,14 +77,13 @@ void ColorPicture::mouseMoveEvent(QMouseEvent* event)
     emit pointerMoved(event->position().toPoint());
 }
 
+// Any mouse button picks.
 void ColorPicture::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        emit pressed(event->position().toPoint());
+    emit pressed(event->position().toPoint());
 }
 
 void ColorPicture::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        emit released(event->position().toPoint());
+    emit released(event->position().toPoint());
 }

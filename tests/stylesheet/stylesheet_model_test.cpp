@@ -52,7 +52,8 @@ TEST_F(StylesheetFiles, RulesAreFiledAndNamedBySelector)
                                   "td {margin: 2px}\r\n"
                                   "p {margin: 0.5em}\r\n"
                                   "\ta:hover  , TH {color: red}\r\n"
-                                  "#nav li.active {color: red}\r\n");
+                                  "#nav li.active {color: red}\r\n"
+                                  "stray text}\r\n");
     EXPECT_EQ(describe(sheet), (std::vector<std::string>{
                                    "classes|a.link|a.link {color: blue }",
                                    "uids|#menu|#menu {width: 10px }",
@@ -60,6 +61,8 @@ TEST_F(StylesheetFiles, RulesAreFiledAndNamedBySelector)
                                    "tags|P|p {margin: 0.5em }",
                                    "tags|A:HOVER  , TH|\ta:hover  , TH {color: red }",
                                    "classes|#nav li.active|#nav li.active {color: red }",
+                                   // Without "{" a rule is named by its whole text.
+                                   "tags|stray text }|stray text }",
                                }));
 }
 
@@ -175,11 +178,7 @@ TEST_F(StylesheetFiles, FailedWriteReportsAndLeavesOldFile)
 
 TEST(StylesheetRules, ElementNameAndCategory)
 {
-    EXPECT_EQ(Stylesheet::GetCSSElementName(QStringLiteral("  td\t {x: y}")), QStringLiteral("TD"));
-    EXPECT_EQ(Stylesheet::GetCSSElementName(QStringLiteral("#Menu {x: y}")), QStringLiteral("#Menu"));
-    EXPECT_EQ(Stylesheet::GetCSSElementName(QStringLiteral("TR.Header {x: y}")), QStringLiteral("TR.Header"));
-    // No "{": the text is its own name, unchanged, and has no properties.
-    EXPECT_EQ(Stylesheet::GetCSSElementName(QStringLiteral(" just text ")), QStringLiteral(" just text "));
+    // No "{": no properties.
     EXPECT_TRUE(Stylesheet::SplitRule(QStringLiteral("just text; a: b")).isEmpty());
     // A value with a "." does not make a rule a class.
     EXPECT_EQ(Stylesheet::CategoryOf(QStringLiteral("p {margin: 0.5em}")), QStringLiteral("tags"));
@@ -225,9 +224,6 @@ TEST(StylesheetRules, HelpersForTextAndPaths)
     EXPECT_EQ(Stylesheet::FullPath(QStringLiteral("/opt/q/"), QStringLiteral("a.css")), QStringLiteral("/opt/q/a.css"));
     EXPECT_EQ(Stylesheet::Ext(QStringLiteral("/x/site.min.CSS")), QStringLiteral("CSS"));
     EXPECT_EQ(Stylesheet::Ext(QStringLiteral("style")), QString());
-    EXPECT_EQ(Stylesheet::NewRuleName(QStringLiteral("classes")), QStringLiteral(".class1"));
-    EXPECT_EQ(Stylesheet::NewRuleName(QStringLiteral("uids")), QStringLiteral("#UID1"));
-    EXPECT_EQ(Stylesheet::NewRuleName(QStringLiteral("tags")), QStringLiteral("New1"));
 }
 
 }  // namespace
