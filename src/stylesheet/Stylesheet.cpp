@@ -86,7 +86,11 @@ bool Stylesheet::LoadCSSData(QString* error)
             *error = file.errorString();
         return false;
     }
-    const QString text = QString::fromLocal8Bit(file.readAll());
+    QString text = QString::fromLocal8Bit(file.readAll());
+    // A byte-order mark would end up glued to the first selector, in the middle of the file once
+    // it is written back, where browsers drop the rule it stands in.
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
     for (const QString& line : ParseRuleLines(text))
         AddRule(CategoryOf(line), GetCSSElementName(line), line);
     return true;

@@ -101,11 +101,12 @@ TEST_F(StylesheetFiles, UntouchedFileIsWrittenOneRulePerLine)
     EXPECT_EQ(sheet.Rules().size(), 4);
 }
 
-TEST_F(StylesheetFiles, LineEndsOfEveryKindGiveTheSameRules)
+TEST_F(StylesheetFiles, LineEndsOfEveryKindAndByteOrderMarkGiveTheSameRules)
 {
     const auto crlf = describe(load("p {\r\ncolor: red;\r\n}\r\nh1 {\r\nmargin: 0 }\r\n"));
     EXPECT_EQ(describe(load("p {\ncolor: red;\n}\nh1 {\nmargin: 0 }\n")), crlf);
     EXPECT_EQ(describe(load("p {\rcolor: red;\r}\rh1 {\rmargin: 0 }\r")), crlf);
+    EXPECT_EQ(describe(load("\xEF\xBB\xBFp {\r\ncolor: red;\r\n}\r\nh1 {\r\nmargin: 0 }\r\n")), crlf);
     EXPECT_EQ(crlf, (std::vector<std::string>{"tags|P|p {color: red; }", "tags|H1|h1 {margin: 0  }"}));
 }
 
