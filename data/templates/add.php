@@ -1,6 +1,7 @@
 <?php
 // The form for a new record; it is saved by execute.php.
 define('QM_PAGE', 'add');
+define('QM_FORMS', true);
 require __DIR__ . '/main.php';
 require __DIR__ . '/primary.php';
 require __DIR__ . '/validator.php';

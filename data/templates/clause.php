@@ -166,6 +166,9 @@ function qm_advanced_search_sql($tm, $ops, $values, $any, &$params)
     return count($parts) > 0 ? '(' . implode($any ? ' OR ' : ' AND ', $parts) . ')' : '';
 }
 
+// From this offset on a page is read by a deferred join; before it a plain read is cheaper.
+define('QM_DEFERRED_FROM', 1000);
+
 // Reads one page of a table. Returns rows in display order and what the pager needs.
 function qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage)
 {
@@ -210,7 +213,7 @@ function qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage)
     $whereSql = count($conditions) > 0 ? ' WHERE ' . implode(' AND ', $conditions) : '';
     $table = qm_ident($tm['name']);
     $cut = !qm_flag('ViewTable');
-    if (count($tm['pk']) > 0) {
+    if (count($tm['pk']) > 0 && $mode === 'offset' && $p > 1 && ($p - 1) * $perPage >= QM_DEFERRED_FROM) {
         // Deferred join: the keys of the page come from the index alone.
         $keyCols = array();
         $join = array();
@@ -340,18 +343,22 @@ function qm_render_list($tm, $pageUrl, $base, $where, $whereParams, $isSearch)
         foreach ($tm['fields'] as $f) {
             echo '<td>', qm_show_value($f, $row, !qm_flag('ViewTable')), '</td>';
         }
-        $key = qm_row_key_params($tm, $row);
-        if ($key !== null && ($canView || $canEdit || $canDelete)) {
-            $kp = array('t' => $tm['index'], 'k' => $key);
+        $key = ($canView || $canEdit || $canDelete) ? qm_row_key_params($tm, $row) : null;
+        if ($key !== null) {
+            // The same query text qm_url gives, built directly: this runs for every row.
+            $query = '?t=' . rawurlencode($tm['index']);
+            foreach ($key as $j => $k) {
+                $query .= '&amp;k%5B' . $j . '%5D=' . rawurlencode($k);
+            }
             echo '<td class="RowActions">';
             if ($canView) {
-                echo '<a href="', qm_h(qm_url('view.php', $kp)), '">View</a> ';
+                echo '<a href="view.php', $query, '">View</a> ';
             }
             if ($canEdit) {
-                echo '<a href="', qm_h(qm_url('edit.php', $kp)), '">Edit</a> ';
+                echo '<a href="edit.php', $query, '">Edit</a> ';
             }
             if ($canDelete) {
-                echo '<a href="', qm_h(qm_url('delete.php', $kp)), '">Delete</a>';
+                echo '<a href="delete.php', $query, '">Delete</a>';
             }
             echo '</td>';
         } elseif ($canView || $canEdit || $canDelete) {

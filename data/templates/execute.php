@@ -2,6 +2,7 @@
 // Carries out the changes of the add, edit and delete forms. Only POST requests with the form's
 // token are accepted; every option is checked here again, whatever the links showed.
 define('QM_PAGE', 'execute');
+define('QM_FORMS', true);
 require __DIR__ . '/main.php';
 require __DIR__ . '/primary.php';
 require __DIR__ . '/validator.php';

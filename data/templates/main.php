@@ -64,6 +64,8 @@ if (!function_exists('mysql_connect')) {
             }
         }
         $link = mysqli_init();
+        // The character set travels with the handshake: no extra round trip per page.
+        mysqli_options($link, MYSQLI_SET_CHARSET_NAME, 'utf8mb4');
         try {
             $ok = @mysqli_real_connect($link, $host, (string)$username, (string)$password, null, $port, $socket);
         } catch (mysqli_sql_exception $e) {
@@ -116,7 +118,9 @@ if (!($db instanceof mysqli) || empty($GLOBALS['qm_database_name'])) {
     qm_fail(503, 'The database cannot be reached right now. Please try again later.');
 }
 mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);
-$db->set_charset('utf8mb4');
+if ($db->character_set_name() !== 'utf8mb4') {
+    $db->set_charset('utf8mb4');
+}
 if (isset($ExtraQueryes) && is_array($ExtraQueryes)) {
     foreach ($ExtraQueryes as $extra) {
         try {
@@ -287,6 +291,12 @@ function qm_execute($sql, $params)
 // ---------------------------------------------------------------------------------------------
 // Session, login and form tokens
 
+// Each generated site has a cookie of its own, so two sites on one host do not share logins.
+function qm_session_name()
+{
+    return 'qm' . substr(sha1(__DIR__), 0, 12);
+}
+
 function qm_session_start()
 {
     if (session_status() === PHP_SESSION_ACTIVE) {
@@ -295,8 +305,7 @@ function qm_session_start()
     $https = !empty($_SERVER['HTTPS']) && $_SERVER['HTTPS'] !== 'off';
     $path = isset($_SERVER['SCRIPT_NAME']) ? str_replace('\\', '/', dirname($_SERVER['SCRIPT_NAME'])) : '/';
     $path = rtrim($path, '/') . '/';
-    // Each generated site has a cookie of its own, so two sites on one host do not share logins.
-    session_name('qm' . substr(sha1(__DIR__), 0, 12));
+    session_name(qm_session_name());
     session_set_cookie_params(array(
         'lifetime' => 0, 'path' => $path, 'secure' => $https, 'httponly' => true, 'samesite' => 'Lax',
     ));
@@ -328,6 +337,7 @@ function qm_logged_in()
 
 function qm_csrf_token()
 {
+    qm_session_start();
     if (!isset($_SESSION['qm_csrf']) || !is_string($_SESSION['qm_csrf'])) {
         $_SESSION['qm_csrf'] = bin2hex(random_bytes(32));
     }
@@ -341,6 +351,7 @@ function qm_csrf_field()
 
 function qm_csrf_valid()
 {
+    qm_session_start();
     $sent = qm_param('csrf', $_POST);
     return $sent !== null && isset($_SESSION['qm_csrf']) && is_string($_SESSION['qm_csrf'])
         && hash_equals($_SESSION['qm_csrf'], $sent);
@@ -349,6 +360,7 @@ function qm_csrf_valid()
 function qm_flash($message = null)
 {
     if ($message !== null) {
+        qm_session_start();
         $_SESSION['qm_flash'] = $message;
         return null;
     }
@@ -388,7 +400,11 @@ function qm_login_form($error = '', $next = 'index.php', $user = '')
     exit;
 }
 
-qm_session_start();
+// A session is opened when there is one already, when a login is needed, or when a page needs a
+// form token; a visitor who only reads gets no session at all.
+if (qm_login_required() || isset($_COOKIE[qm_session_name()])) {
+    qm_session_start();
+}
 
 $qm_nonce = base64_encode(random_bytes(12));
 header('Content-Type: text/html; charset=utf-8');

@@ -2,6 +2,9 @@
 // One record, found by its primary key, with first/previous/next/last when $Navigator is on.
 define('QM_PAGE', 'view');
 require __DIR__ . '/main.php';
+if (qm_flag('Form') && qm_flag('Edit')) {
+    define('QM_FORMS', true);  // the record opens as its edit form
+}
 require __DIR__ . '/primary.php';
 require __DIR__ . '/clause.php';
 require __DIR__ . '/validator.php';
