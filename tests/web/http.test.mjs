@@ -73,6 +73,29 @@ describe('pages', () => {
     noPhpProblems();
   });
 
+  it('parameters of every odd shape give no server error and no PHP notice', async () => {
+    const c = new Client(php.base);
+    const odd = ['t[]=0', 't=0&s[]=1&d[]=d&p[]=2', 't=0&p=99999999999', 't=0&p=-1&s=-1', 't=0&a[][]=1&b=x',
+      't=0&k[][]=1', 't=0&k[]=', 't=0&q[]=x', 't=0&adv=1&o=eq&v=x', 't=0&adv=1&o[0][]=eq&v[0][]=x&m[]=any',
+      't=0&lookup[]=1', 't=9&lookup=0&q=x', 't=9&lookup=1&q[]=x', 't=0&last[]=1', 't=%00', 't=0&s=1%00'];
+    const pages = ['tablelist.php', 'view.php', 'edit.php', 'delete.php', 'add.php', 'search.php', 'advview.php', 'searchres.php'];
+    for (const page of pages) {
+      for (const q of odd) {
+        const r = await c.get(`${page}?${q}`);
+        assert.ok(r.status < 500, `${page}?${q}: ${r.status}`);
+      }
+    }
+    const token = await c.token(`add.php?t=${T.customers}`);
+    for (const body of [{ csrf: token, action: 'add', t: T.customers, f: 'x' }, [['csrf', token], ['action[]', 'add']],
+      [['csrf', token], ['action', 'edit'], ['t', String(T.customers)], ['k[]', '1'], ['f[1][]', 'x'], ['f[6][x]', 'y']],
+      [['csrf[]', token], ['action', 'delete']], { csrf: token, action: 'delete', t: T.customers, 'k[][]': '1' },
+      [['csrf', token], ['next[]', 'x'], ['user[]', 'x']]]) {
+      const r = await c.post('execute.php', body);
+      assert.ok(r.status < 500, JSON.stringify(body));
+    }
+    noPhpProblems();
+  });
+
   it('include-only files opened directly show nothing of their own', async () => {
     const c = new Client(php.base);
     for (const f of ['main.php', 'primary.php', 'clause.php', 'validator.php']) {

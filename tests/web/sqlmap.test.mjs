@@ -39,8 +39,10 @@ describe('sqlmap', { skip: sqlmap ? false : 'sqlmap is not installed' }, () => {
       for (let t = queue.shift(); t; t = queue.shift()) {
         const php = await PhpServer.start(site.dir);
         servers.push(php);
-        results.set(t[0], await runSqlmap(php.base, t, path.join(out, String(servers.length))));
+        const r = await runSqlmap(php.base, t, path.join(out, String(servers.length)));
         await php.stop();
+        r.problems = php.problems();
+        results.set(t[0], r);
       }
     };
     await Promise.all([worker(), worker(), worker()]);
@@ -61,6 +63,7 @@ describe('sqlmap', { skip: sqlmap ? false : 'sqlmap is not installed' }, () => {
       assert.doesNotMatch(r.output, /identified the following injection point|is vulnerable/, r.output.slice(-3000));
       assert.match(r.output, /all tested parameters do not appear to be injectable/, r.output.slice(-3000));
       assert.equal(r.timedOut, false);
+      assert.deepEqual(r.problems, [], 'PHP wrote notices or warnings under sqlmap');
     });
   }
 
