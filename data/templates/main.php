@@ -102,34 +102,12 @@ if (!function_exists('mysql_connect')) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Settings and connection. Stray output of the two generated scripts (a byte-order mark, blank
-// lines) is dropped so that headers can still be sent.
+// Settings. Stray output of the generated scripts (a byte-order mark, blank lines) is dropped so
+// that headers can still be sent.
 
 ob_start();
 require __DIR__ . '/config.php';
-require __DIR__ . '/database.php';
 ob_end_clean();
-ob_start();
-
-if (!isset($db) || !($db instanceof mysqli)) {
-    $db = isset($GLOBALS['qm_link']) ? $GLOBALS['qm_link'] : null;
-}
-if (!($db instanceof mysqli) || empty($GLOBALS['qm_database_name'])) {
-    qm_fail(503, 'The database cannot be reached right now. Please try again later.');
-}
-mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);
-if ($db->character_set_name() !== 'utf8mb4') {
-    $db->set_charset('utf8mb4');
-}
-if (isset($ExtraQueryes) && is_array($ExtraQueryes)) {
-    foreach ($ExtraQueryes as $extra) {
-        try {
-            $db->query((string)$extra);
-        } catch (mysqli_sql_exception $e) {
-            error_log('quillmere site: extra statement failed: ' . $e->getMessage());
-        }
-    }
-}
 
 function qm_flag($name)
 {
@@ -420,6 +398,34 @@ if (QM_PAGE !== 'login' && !qm_logged_in()) {
     $next = qm_is_post() ? 'index.php' : $here . (empty($_SERVER['QUERY_STRING']) ? '' : '?' . $_SERVER['QUERY_STRING']);
     http_response_code(qm_is_post() ? 403 : 200);
     qm_login_form('', $next);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The connection, opened only once the visitor may see the page.
+
+ob_start();
+require __DIR__ . '/database.php';
+ob_end_clean();
+ob_start();
+
+if (!isset($db) || !($db instanceof mysqli)) {
+    $db = isset($GLOBALS['qm_link']) ? $GLOBALS['qm_link'] : null;
+}
+if (!($db instanceof mysqli) || empty($GLOBALS['qm_database_name'])) {
+    qm_fail(503, 'The database cannot be reached right now. Please try again later.');
+}
+mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);
+if ($db->character_set_name() !== 'utf8mb4') {
+    $db->set_charset('utf8mb4');
+}
+if (isset($ExtraQueryes) && is_array($ExtraQueryes)) {
+    foreach ($ExtraQueryes as $extra) {
+        try {
+            $db->query((string)$extra);
+        } catch (mysqli_sql_exception $e) {
+            error_log('quillmere site: extra statement failed: ' . $e->getMessage());
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

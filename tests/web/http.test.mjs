@@ -166,7 +166,8 @@ describe('login', () => {
     `searchres.php?t=${T.orders}&q=1`, `search.php?t=${T.childbig}&lookup=1&q=Title`, 'execute.php'];
 
   it('with $Admin set every page answers an unauthenticated request with the login page', async () => {
-    site.setOptions({ Admin: 'boss', AdminPass: 'se"cr$et' });
+    site.setOptions({ Admin: 'boss', AdminPass: 'se"cr$et', ExtraQueries: ['INSERT INTO visits () VALUES ()'] });
+    const visits = count('visits');
     const c = new Client(php.base);
     for (const url of pages) {
       const r = await c.get(url);
@@ -178,6 +179,7 @@ describe('login', () => {
     const r = await c.post('execute.php', { csrf: token, action: 'delete', t: T.orders, 'k[]': '30' });
     assert.match(r.text, /id="LoginForm"/);
     assert.equal(count('orders'), before);
+    assert.equal(count('visits'), visits, 'nothing runs on the database before the login');
     noPhpProblems();
   });
 
@@ -580,6 +582,9 @@ describe('connection', () => {
       assert.equal(r.status, 503);
       assert.match(r.text, /The database cannot be reached right now/);
       assert.doesNotMatch(r.text, /Access denied|wrong|\/tmp|mysqli/);
+      // With a login set the visitor meets the login page first, before any connection.
+      other.setOptions({ Admin: 'boss', AdminPass: 'x' });
+      assert.match((await new Client(srv.base).get('index.php')).text, /id="LoginForm"/);
       assert.deepEqual(srv.problems(), []);
     } finally {
       await srv.stop();
