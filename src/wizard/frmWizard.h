@@ -17,6 +17,7 @@
 
 class cDB;
 class frmHelp;
+class frmCSS;
 class frmConnectionName;
 class QCheckBox;
 class QComboBox;
@@ -158,6 +159,8 @@ private:
     std::unique_ptr<HTMLHelpViewer> m_helpViewer;
     // The "What's this" window deletes itself when closed by its frame.
     QPointer<frmHelp> m_fieldHelp;
+    // One stylesheet editor for the whole run, created when first needed.
+    frmCSS* m_cssEditor = nullptr;
     HTMLHelpViewer& helpViewer()
     {
         if (!m_helpViewer)

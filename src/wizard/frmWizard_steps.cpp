@@ -4,6 +4,7 @@
 
 #include "dialogs/UserDialogs.h"
 #include "dialogs/frmFolder.h"
+#include "stylesheet/frmCSS.h"
 #include "generator/GenerationLog.h"
 #include "wizard/frmProgress.h"
 #include "wizard/NumberText.h"
@@ -69,8 +70,9 @@ bool frmWizard::RunGeneration()
 
 void frmWizard::ShowStylesheetEditor(const QString& stylesheetPath)
 {
-    // The stylesheet editor window opens here once it is part of the program.
-    Q_UNUSED(stylesheetPath);
+    if (!m_cssEditor)
+        m_cssEditor = new frmCSS(m_programFolder, this);
+    m_cssEditor->openModal(stylesheetPath);
 }
 
 void frmWizard::OpenAppearanceBuilder()

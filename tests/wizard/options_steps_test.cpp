@@ -171,6 +171,31 @@ TEST_F(OptionSteps, CssEditorAsksForANameOrNeedsAnExistingFile)
     ui.click("cCssEditor");
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("CSS file does not exist.")});
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(dialogs.modals.isEmpty());
+}
+
+TEST_F(OptionSteps, CssEditorOpensModallyOnTheStylesheetAndIsOneWindowForTheRun)
+{
+    for (int i = 0; i < 3; ++i)
+        ui.next();
+    const QString css = folder.file(QStringLiteral("site.css"));
+    QFile file(css);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("BODY { color: #102030 }\n");
+    file.close();
+    ui.type("txtcss", css);
+    QList<QDialog*> editors;
+    dialogs.modalHandlers.insert(QStringLiteral("frmCSS"), [&editors](QDialog& editor) {
+        editors << &editor;
+        return int(QDialog::Rejected);
+    });
+    dialogs.clear();
+    ui.click("cCssEditor");
+    ui.click("cCssEditor");
+    EXPECT_EQ(dialogs.modals, (QStringList{QStringLiteral("frmCSS"), QStringLiteral("frmCSS")}));
+    ASSERT_EQ(editors.size(), 2);
+    EXPECT_EQ(editors[0], editors[1]);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join(" | ").toStdString();
 }
 
 TEST_F(OptionSteps, BrowsePutsTheChosenStylesheetIntoThePathBox)
