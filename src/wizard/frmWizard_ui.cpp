@@ -69,7 +69,8 @@ void frmWizard::setupUi()
     lblStepInfo->setFont(titleFont);
     lblStepDetails = named(new QLabel(header), "lblStepDetails");
     lblStepDetails->setWordWrap(true);
-    lblStepDetails->setMinimumHeight(lblStepDetails->fontMetrics().lineSpacing() * 2);
+    // The longest explanation (step 5) takes three lines at this width.
+    lblStepDetails->setMinimumHeight(lblStepDetails->fontMetrics().lineSpacing() * 3);
     lblStepDetails->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     headerLayout->addWidget(lblStepInfo);
     headerLayout->addWidget(lblStepDetails);
@@ -311,6 +312,8 @@ void frmWizard::buildValidationPanel(QGroupBox* panel)
     grid->addWidget(txtMin, 3, 1);
     grid->addWidget(new QLabel(QStringLiteral("Max"), rules), 3, 2);
     grid->addWidget(txtMax, 3, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
     right->addWidget(rules);
 
     auto* lookup = new QHBoxLayout;

@@ -35,6 +35,13 @@ protected:
         ASSERT_EQ(ui.step(), 4);
     }
     QString title() { return ui.get<QLabel>("lblStepInfo")->text(); }
+    // With QM_SCREENSHOT_DIR set, keeps a picture of the window for a person to look at.
+    void screenshot(int step)
+    {
+        const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            wizard.grab().save(QStringLiteral("%1/wizard-step%2.png").arg(dir).arg(step));
+    }
     QString caption(const char* button) { return ui.get<QPushButton>(button)->text(); }
     void check(const char* box, bool on) { ui.get<QCheckBox>(box)->setChecked(on); }
 };
@@ -54,6 +61,7 @@ TEST_F(Navigation, ForwardToGenerateAndBackToTheStart)
         EXPECT_EQ(caption("cmdPrevious"), QStringLiteral("Back"));
         EXPECT_EQ(caption("cmdNext"), step == 8 ? QStringLiteral("Generate") : QStringLiteral("Next"));
         EXPECT_EQ(wizard.HelpContext(), step);
+        screenshot(step);
         if (step < 8)
             ui.next();
     }
@@ -65,6 +73,8 @@ TEST_F(Navigation, ForwardToGenerateAndBackToTheStart)
         EXPECT_EQ(ui.visiblePanel(), step);
         // Back leaves the help context where Next put it.
         EXPECT_EQ(wizard.HelpContext(), 8);
+        if (step <= 3)
+            screenshot(step);
     }
     EXPECT_EQ(caption("cmdPrevious"), QStringLiteral("About"));
     EXPECT_EQ(caption("cmdNext"), QStringLiteral("Next"));
