@@ -18,7 +18,11 @@ const targets = [
   ['simple search', `searchres.php?t=${T.customers}&q=Oslo`, 'q'],
   ['advanced search', `searchres.php?t=${T.customers}&adv=1&o[4]=eq&v[4]=Oslo&m=all`, 'o[4],v[4],m'],
   ['record view', `view.php?t=${T.customers}&k[]=3`, 'k[]'],
+  ['edit form', `edit.php?t=${T.order_lines}&k[]=3&k[]=1`, 't,k[]'],
+  ['delete confirmation', `delete.php?t=${T.customers}&k[]=3`, 'k[]'],
   ['lookup suggestions', `search.php?t=${T.childbig}&lookup=1&q=Title`, 'lookup,q'],
+  ['add', 'execute.php', 'f[1],f[4]',
+    `csrf=x&action=add&t=${T.customers}&f[1]=Ann&f[2]=Berg&f[3]=ann%40example.org&f[4]=Oslo&f[5]=2026-04-13`],
   ['edit', 'execute.php', 'f[1],f[3],k[]',
     `csrf=x&action=edit&t=${T.customers}&k[]=5&f[1]=Dev&f[2]=Sand&f[3]=dev%40example.org&f[4]=Oslo&f[5]=2026-04-13`],
 ];
