@@ -572,10 +572,13 @@ describe('connection', () => {
   });
 
   it('a server that cannot be reached gives a plain message without paths or passwords', async () => {
-    const other = new Site(db, site.tables, {});
     const fs = await import('node:fs');
-    const text = fs.readFileSync(`${other.dir}/database.php`, 'utf8').replace(/, "[^"]*(?:\\.[^"]*)*"\);/, ', "wrong");');
-    fs.writeFileSync(`${other.dir}/database.php`, text);
+    const other = new Site(db, site.tables, {});
+    const breakPassword = () => {
+      const file = `${other.dir}/database.php`;
+      fs.writeFileSync(file, fs.readFileSync(file, 'utf8').replace(/, "(?:[^"\\]|\\.)*"\);/, ', "wrong");'));
+    };
+    breakPassword();
     const srv = await PhpServer.start(other.dir);
     try {
       const r = await new Client(srv.base).get('index.php');
@@ -584,6 +587,7 @@ describe('connection', () => {
       assert.doesNotMatch(r.text, /Access denied|wrong|\/tmp|mysqli/);
       // With a login set the visitor meets the login page first, before any connection.
       other.setOptions({ Admin: 'boss', AdminPass: 'x' });
+      breakPassword();
       assert.match((await new Client(srv.base).get('index.php')).text, /id="LoginForm"/);
       assert.deepEqual(srv.problems(), []);
     } finally {

@@ -81,6 +81,7 @@ const templateNames = ['add.php', 'delete.php', 'edit.php', 'execute.php', 'inde
   'primary.php', 'clause.php'];
 export const stylesheets = { Professional: 'default.css', Simple: 'plain.css', Colorful: 'Colorful.css' };
 
+
 // The options a fresh wizard run gives (all "Allow" boxes and server-side checks on).
 export function defaultOptions() {
   return { Delete: true, Add: true, Edit: true, Search: true, View: true, ViewTable: false, Form: false,
@@ -125,24 +126,38 @@ export function allFields(db, table) {
     .map((r) => ({ name: r[0] }));
 }
 
-// A temporary folder holding a generated site for a scratch database.
+// A temporary folder holding a generated site for a scratch database. The program's generator
+// writes it (QM_WEB_SITEGEN, set by the build); run by hand without one, the same files are
+// written here in the generator's format.
 export class Site {
   constructor(db, tables, options = {}) {
     this.db = db;
     this.dir = fs.mkdtempSync(path.join(os.tmpdir(), 'qmweb-site-'));
-    const templates = path.join(programDir, 'templates');
-    for (const name of templateNames) fs.copyFileSync(path.join(templates, name), path.join(this.dir, name));
-    for (const css of Object.values(stylesheets)) fs.copyFileSync(path.join(programDir, css), path.join(this.dir, css));
-    const s = server();
-    // The port travels in the host text, as the generator writes it for a server not on 3306.
-    const host = s.port === 3306 ? s.host : `${s.host}:${s.port}`;
-    fs.writeFileSync(path.join(this.dir, 'database.php'), databaseText(host, db.user, db.password, db.name));
     this.configure(tables, options);
   }
   configure(tables, options = {}) {
     this.tables = tables;
     this.options = options;
-    fs.writeFileSync(path.join(this.dir, 'config.php'), configText(tables, options));
+    const s = server();
+    const o = { ...defaultOptions(), ...options };
+    if (process.env.QM_WEB_SITEGEN) {
+      // The wizard keeps the port in 16 bits; a higher one travels in the server name instead.
+      const inName = s.port > 32767;
+      const spec = { programFolder: programDir, destination: this.dir + '/', server: inName ? `${s.host}:${s.port}` : s.host,
+        port: inName ? 3306 : s.port, database: this.db.name, user: this.db.user, password: this.db.password, tables, options: o };
+      const file = path.join(this.dir, '..', `${path.basename(this.dir)}.json`);
+      fs.writeFileSync(file, JSON.stringify(spec));
+      const r = spawnSync(process.env.QM_WEB_SITEGEN, [file]);
+      fs.rmSync(file, { force: true });
+      if (r.status !== 0) throw new Error(`the generator failed: ${r.stderr}`);
+      return;
+    }
+    const templates = path.join(programDir, 'templates');
+    for (const name of templateNames) fs.copyFileSync(path.join(templates, name), path.join(this.dir, name));
+    if (o.CSS) fs.copyFileSync(path.join(programDir, o.CSS), path.join(this.dir, o.CSS));
+    const host = s.port === 3306 ? s.host : `${s.host}:${s.port}`;
+    fs.writeFileSync(path.join(this.dir, 'database.php'), databaseText(host, this.db.user, this.db.password, this.db.name));
+    fs.writeFileSync(path.join(this.dir, 'config.php'), configText(tables, o));
   }
   setOptions(options) { this.configure(this.tables, { ...this.options, ...options }); }
   remove() { fs.rmSync(this.dir, { recursive: true, force: true }); }
