@@ -11,7 +11,7 @@ import path from 'node:path';
 import { ScratchDatabase, Site, PhpServer, Client, listRows, sourceDir } from '../../tests/web/support.mjs';
 
 const ROWS = Number(process.env.QM_BENCH_ROWS || 1000000);
-const REQUESTS = Number(process.env.QM_BENCH_REQUESTS || 15);
+const REQUESTS = Number(process.env.QM_BENCH_REQUESTS || 25);
 const PER_PAGE = 50;                 // Adminer's page size
 const MIDDLE = ROWS / 2;             // offset of the middle page
 const adminerDir = process.env.QM_ADMINER_DIR || '/usr/share/adminer';
