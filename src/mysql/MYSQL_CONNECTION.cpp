@@ -156,12 +156,20 @@ std::shared_ptr<MYSQL_RS> MYSQL_CONNECTION::Execute(const QString& sSQL, int* lR
 
 void MYSQL_CONNECTION::RunQuery(MYSQL_RS& rs, const QString& sSQL, int* lRecordsAffected)
 {
+    // A copy: the text may be this connection's own QueryString, which settling edits replaces.
+    const QString given = sSQL;
+    const QString statement = trimSpaces(given).toString();
+    const bool runs = !statement.isEmpty() && m_state == 0;
+    // Opening the result set settles its pending edits, which may run an UPDATE or INSERT of
+    // their own. They are settled first, so that Error and QueryString afterwards describe this
+    // statement and not the edit written on the way.
+    if (runs)
+        rs.FinishEdits();
     m_error.Clear();
-    m_queryString = sSQL;
-    const QStringView statement = trimSpaces(sSQL);
-    if (statement.isEmpty() || m_state != 0)
+    m_queryString = given;
+    if (!runs)
         return;
-    rs.OpenResult(statement.toString(), m_handle);
+    rs.OpenResult(statement, m_handle);
     if (lRecordsAffected)
         *lRecordsAffected = rs.AffectedRecords();
     CaptureError();

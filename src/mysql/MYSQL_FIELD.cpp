@@ -106,6 +106,7 @@ void MYSQL_FIELD::attach(int columnCount, st_mysql_res* result, char** row,
     m_columnCount = columnCount;
     m_result = result;
     m_row = lengths ? row : nullptr;
+    m_rowPosition = m_parent ? m_parent->m_position : 0;
 }
 
 // A text that reads as a number is a column number, never the name of a column.
@@ -210,8 +211,9 @@ Variant MYSQL_FIELD::Value() const
 {
     if (!m_row || m_index < 0 || m_index >= m_columnCount)
         return Variant();
-    if (m_parent && !m_parent->m_editedRows.isEmpty()) {
-        if (const Variant* written = m_parent->writtenValue(Name()))
+    // A value written to the server for this row shows instead of the stored one.
+    if (m_parent && m_parent->hasWrittenValues()) {
+        if (const Variant* written = m_parent->writtenValue(m_rowPosition, Name()))
             return *written;
     }
     const char* data = m_row[m_index];
@@ -221,4 +223,10 @@ Variant MYSQL_FIELD::Value() const
         return Variant(QStringLiteral(""));
     // Exactly the column's bytes: a value may hold NUL bytes.
     return Variant(QString::fromLocal8Bit(data, static_cast<qsizetype>(m_length)));
+}
+
+void MYSQL_FIELD::setValue(const Variant& vData)
+{
+    if (m_parent)
+        m_parent->setPendingValue(*this, vData);
 }

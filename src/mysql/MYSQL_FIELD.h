@@ -26,7 +26,7 @@ public:
     QString Table() const;
     /// Return the type of the field.
     int MySqlType() const;
-    /// Returns the length of the field as specified in the CREATE TABLE statement.
+    /// Returns the length of the field as declared in the CREATE TABLE statement.
     int Length() const;
     /// Returns the length of the longest field value present in the result set.
     int MaxLength() const;
@@ -37,6 +37,9 @@ public:
     /// Returns/sets the value of the field.  If the field has been updated, the updated value will
     /// be returned.
     Variant Value() const;
+    // Records a pending value for this column on the result set's current row (written to the
+    // server by Update). Ignored for computed columns, off the rows and on a deleted row.
+    void setValue(const Variant& vData);
 
 private:
     friend class MYSQL_RS;
@@ -79,6 +82,8 @@ private:
     unsigned long m_length = 0;
     int m_columnCount = 0;
     int m_index = -1;
+    // The position of the row shown, for the values written to it.
+    int m_rowPosition = 0;
     std::unordered_map<QString, int, CaseInsensitiveHash, CaseInsensitiveEqual> m_columnOrdinals;
     // The last name looked up and its result: a row walk asks for the same names on every row.
     QString m_lastName;

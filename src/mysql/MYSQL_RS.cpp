@@ -3,6 +3,7 @@
 #include "mysql/ClientLibrary.h"
 #include "mysql/MYSQL_CONNECTION.h"
 #include "mysql/MYSQL_FIELD.h"
+#include "mysql/SqlQuoting.h"
 #include "mysql/TextHelpers.h"
 
 #include <algorithm>
@@ -155,7 +156,7 @@ QString MYSQL_RS::Table() const
 
 int MYSQL_RS::EditMode() const
 {
-    return m_deletedRows.contains(AbsolutePosition()) ? 3 : m_editMode;
+    return m_deletedRows.Item(AbsolutePosition(), true) ? 3 : m_editMode;
 }
 
 void MYSQL_RS::MoveFirst()
@@ -188,6 +189,10 @@ void MYSQL_RS::MoveNext()
 
 void MYSQL_RS::moveTo(int position)
 {
+    // Pending edits belong to the row being left: they are settled while it is still the
+    // current row, so that Update's checks and the statement's key see that row (an edit of the
+    // last row followed by MoveNext is written, not refused for standing on EOF).
+    FinishEdits();
     m_position = position;
     LoadRow();
 }
@@ -230,10 +235,8 @@ void MYSQL_RS::OpenResult(const QString& statement, st_mysql* handle)
     LoadRow();
 }
 
-void MYSQL_RS::LoadRow(bool skipSettling)
+void MYSQL_RS::LoadRow()
 {
-    if (!skipSettling)
-        FinishEdits();
     if (m_result && m_position >= 1 && m_position <= m_recordCount) {
         fetchRow(m_position - 1);
     } else {
@@ -268,9 +271,14 @@ void MYSQL_RS::fetchRow(qint64 row)
 
 void MYSQL_RS::FinishEdits()
 {
-    // The row being left is settled by the editing members (Update with the connection's
-    // AutoUpdate, CancelUpdate otherwise), which end the edit; with no edit in progress there is
-    // nothing to write or drop.
+    // With no edit in progress there is nothing to write or drop (and no need to look at the
+    // columns' tables on every move).
+    if (m_editMode != 0) {
+        if (m_connection && m_connection->AutoUpdate())
+            Update();
+        else
+            CancelUpdate();
+    }
     m_editMode = 0;
     m_editRow = 0;
 }
@@ -293,10 +301,13 @@ void MYSQL_RS::ResetResult()
     m_field->orphan();
     m_field = std::shared_ptr<MYSQL_FIELD>(new MYSQL_FIELD(this));
     m_reader->detach();
-    m_editedRows.clear();
-    m_deletedRows.clear();
+    m_addedRows = MYSQL_UPDATE();
+    m_editedRows = MYSQL_UPDATE();
+    m_deletedRows = MYSQL_UPDATE();
+    m_writtenValues.clear();
     m_editMode = 0;
     m_editRow = 0;
+    m_keyIdentifiesRow.reset();
     m_state = 1;
 }
 
@@ -323,15 +334,14 @@ Variant MYSQL_RS::columnValue(int column)
     return m_reader->Value();
 }
 
-const Variant* MYSQL_RS::writtenValue(const QString& columnName) const
+const Variant* MYSQL_RS::writtenValue(int row, const QString& columnName) const
 {
-    const int row = m_editMode != 0 ? m_editRow : m_position;
-    const auto entry = m_editedRows.constFind(row);
-    if (entry == m_editedRows.cend())
+    const auto entry = m_writtenValues.constFind(row);
+    if (entry == m_writtenValues.cend())
         return nullptr;
-    for (const PendingValue& pending : *entry) {
-        if (pending.updated && pending.name.compare(columnName, Qt::CaseInsensitive) == 0)
-            return &pending.value;
+    for (const auto& [name, value] : *entry) {
+        if (name.compare(columnName, Qt::CaseInsensitive) == 0)
+            return &value;
     }
     return nullptr;
 }
@@ -386,7 +396,7 @@ int MYSQL_RS::find(Direction direction, const Variant& vField, const Variant& vD
     int found = -1;
     for (int row = from; step > 0 ? row <= to : row >= to; row += step) {
         m_position = row;
-        LoadRow(true);
+        LoadRow();
         if (columnValue(column) == vData) {
             found = row;
             break;
@@ -394,7 +404,15 @@ int MYSQL_RS::find(Direction direction, const Variant& vField, const Variant& vD
     }
     if (found < 0 || FindMethod == 1) {
         m_position = remembered;
-        LoadRow(true);
+        LoadRow();
+    } else if (found != remembered && m_editMode != 0) {
+        // The cursor leaves the row being edited: settle its edits first, as every move does,
+        // or later writes and the next Update would pair its pending values with another row.
+        m_position = remembered;
+        LoadRow();
+        FinishEdits();
+        m_position = found;
+        LoadRow();
     }
     return found;
 }
@@ -427,7 +445,7 @@ QString MYSQL_RS::RsToHtmlTable()
     QString rows;
     for (int row = 1; row <= m_recordCount; ++row) {
         m_position = row;
-        LoadRow(true);
+        LoadRow();
         rows += QLatin1String("<tr>");
         for (int column = 0; column < m_fieldCount; ++column) {
             const Variant value = columnValue(column);
@@ -443,6 +461,293 @@ QString MYSQL_RS::RsToHtmlTable()
         rows += QLatin1String("</tr>\r\n");
     }
     m_position = remembered;
-    LoadRow(true);
+    LoadRow();
     return QLatin1String("<table border=1>") + rows + QLatin1String("</table>\r\n");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+void MYSQL_RS::setPendingValue(const MYSQL_FIELD& field, const Variant& value)
+{
+    // A field object kept from an earlier row still has its column; off the rows there is no
+    // row to edit.
+    if (m_state != 0 || !onRow())
+        return;
+    const QString name = field.Name();
+    // Computed columns belong to no table and cannot be edited.
+    if (trimSpaces(name).isEmpty() || trimSpaces(field.Table()).isEmpty())
+        return;
+    if (EditMode() == 0) {
+        m_editMode = 1;
+        m_editRow = m_position;
+        m_editedRows.Add(m_editRow);
+    }
+    std::shared_ptr<MYSQL_UPDATE_FIELDS> target;
+    switch (EditMode()) {
+    case 1:
+        target = m_editedRows.Item(m_editRow, true);
+        break;
+    case 2:
+        target = m_addedRows.Item(m_addedRows.Count());
+        break;
+    default:
+        // The row has been deleted.
+        return;
+    }
+    if (target)
+        target->Add(name, value);
+}
+
+int MYSQL_RS::AddNew()
+{
+    if (m_state != 0 || EditMode() != 0 || TableCount() != 1)
+        return -1;
+    m_editMode = 2;
+    m_addedRows.Add();
+    return 0;
+}
+
+int MYSQL_RS::Update()
+{
+    if (!onRow() || TableCount() != 1)
+        return -1;
+    switch (EditMode()) {
+    case 1: {
+        const int written = runStatement(updateStatement());
+        if (written > 0) {
+            const std::shared_ptr<MYSQL_UPDATE_FIELDS> pending = m_editedRows.Item(m_editRow, true);
+            QList<std::pair<QString, Variant>>& shown = m_writtenValues[m_editRow];
+            for (int i = 1; pending && i <= pending->Count(); ++i) {
+                const std::shared_ptr<MYSQL_UPDATE_FIELD> field = pending->Item(i);
+                field->setUpdated(true);
+                shown.removeIf([&](const auto& item) {
+                    return item.first.compare(field->Name(), Qt::CaseInsensitive) == 0;
+                });
+                shown.append({field->Name(), field->Value()});
+            }
+        }
+        m_editMode = 0;
+        m_editRow = 0;
+        return written;
+    }
+    case 2: {
+        const int added = runStatement(insertStatement());
+        if (added < 1)
+            m_addedRows.Remove(m_addedRows.Count());
+        m_editMode = 0;
+        m_editRow = 0;
+        return added;
+    }
+    default:
+        return -1;
+    }
+}
+
+int MYSQL_RS::Delete()
+{
+    if (!onRow() || EditMode() != 0 || TableCount() != 1)
+        return -1;
+    const int deleted = runStatement(deleteStatement());
+    if (deleted > 0)
+        m_deletedRows.Add(m_position);
+    return deleted;
+}
+
+void MYSQL_RS::CancelUpdate()
+{
+    if (!onRow())
+        return;
+    switch (m_editMode) {
+    case 1:
+        // Values of the row written by an earlier Update go too: reads show the stored ones.
+        m_editedRows.Remove(m_editRow, true);
+        m_writtenValues.remove(m_editRow);
+        break;
+    case 2:
+        m_addedRows.Remove(m_addedRows.Count());
+        break;
+    default:
+        return;
+    }
+    m_editMode = 0;
+    m_editRow = 0;
+}
+
+QString MYSQL_RS::insertStatement() const
+{
+    const std::shared_ptr<MYSQL_UPDATE_FIELDS> added = m_addedRows.Item(m_addedRows.Count());
+    if (!added || added->Count() == 0)
+        return QString();
+    const bool plainQuotes = noBackslashEscapes();
+    QStringList columns;
+    QStringList values;
+    for (int i = 1; i <= added->Count(); ++i) {
+        const std::shared_ptr<MYSQL_UPDATE_FIELD> field = added->Item(i);
+        const int column = columnByName(field->Name());
+        columns << (column >= 0 ? quotedColumnName(column) : quoteName(field->Name()));
+        values << quoteValue(field->Value(), columnType(column), plainQuotes);
+    }
+    return QLatin1String("INSERT INTO ") + qualifiedTable() + QLatin1String(" (")
+        + columns.join(u',') + QLatin1String(") VALUES(") + values.join(u',') + u')';
+}
+
+QString MYSQL_RS::updateStatement()
+{
+    const std::shared_ptr<MYSQL_UPDATE_FIELDS> pending = m_editedRows.Item(m_editRow, true);
+    if (!pending)
+        return QString();
+    const bool plainQuotes = noBackslashEscapes();
+    QStringList assignments;
+    for (int i = 1; i <= pending->Count(); ++i) {
+        const std::shared_ptr<MYSQL_UPDATE_FIELD> field = pending->Item(i);
+        if (field->Updated())
+            continue;
+        const int column = columnByName(field->Name());
+        assignments << (column >= 0 ? quotedColumnName(column) : quoteName(field->Name())) + u'='
+                + quoteValue(field->Value(), columnType(column), plainQuotes);
+    }
+    if (assignments.isEmpty())
+        return QString();
+    const QString where = whereClause();
+    if (where.isEmpty())
+        return QString();
+    return QLatin1String("UPDATE ") + qualifiedTable() + QLatin1String(" SET ")
+        + assignments.join(u',') + QLatin1String(" WHERE ") + where;
+}
+
+QString MYSQL_RS::deleteStatement()
+{
+    const QString where = whereClause();
+    if (where.isEmpty())
+        return QString();
+    return QLatin1String("DELETE FROM ") + qualifiedTable() + QLatin1String(" WHERE ") + where;
+}
+
+QString MYSQL_RS::whereClause()
+{
+    const bool plainQuotes = noBackslashEscapes();
+    QStringList conditions;
+    for (int column = 0; column < m_fieldCount; ++column) {
+        const LibraryField* field =
+            mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
+        if (!field || !(field->flags & PRI_KEY_FLAG))
+            continue;
+        // The stored value, or the one written by an earlier Update.
+        const Variant value = columnValue(column);
+        conditions << quotedColumnName(column)
+                + (value.isNull() ? QLatin1String(" IS ") : QLatin1String("="))
+                + quoteValue(value, static_cast<int>(field->type), plainQuotes);
+    }
+    if (conditions.isEmpty() || !keyIdentifiesRow())
+        return QString();
+    return conditions.join(QLatin1String(" AND "));
+}
+
+QString MYSQL_RS::qualifiedTable() const
+{
+    // The result's one table, named as in the database: a statement against an alias fails, and
+    // one without the database would reach a table of that name in whichever database is
+    // selected when it runs.
+    const QStringList tables = TableNames();
+    if (tables.isEmpty())
+        return QString();
+    for (int column = 0; column < m_fieldCount; ++column) {
+        const LibraryField* field =
+            mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
+        if (!field || trimSpaces(textFromLibrary(field->table)) != tables.first())
+            continue;
+        const QString table = field->org_table && *field->org_table
+            ? textFromLibrary(field->org_table)
+            : textFromLibrary(field->table);
+        const QString database = textFromLibrary(field->db);
+        return database.isEmpty() ? quoteName(table)
+                                  : quoteName(database) + u'.' + quoteName(table);
+    }
+    return quoteName(tables.first());
+}
+
+QString MYSQL_RS::quotedColumnName(int column) const
+{
+    const LibraryField* field =
+        mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
+    if (!field)
+        return QString();
+    return quoteName(
+        textFromLibrary(field->org_name && *field->org_name ? field->org_name : field->name));
+}
+
+int MYSQL_RS::columnByName(const QString& name) const
+{
+    for (int column = 0; column < m_fieldCount; ++column) {
+        if (columnName(column).compare(name, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return -1;
+}
+
+int MYSQL_RS::columnType(int column) const
+{
+    const LibraryField* field = m_result && column >= 0 && column < m_fieldCount
+        ? mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column))
+        : nullptr;
+    return field ? static_cast<int>(field->type) : MYSQL_TYPE_STRING;
+}
+
+bool MYSQL_RS::noBackslashEscapes() const
+{
+    return m_connection && m_connection->m_handle
+        && (m_connection->m_handle->server_status & SERVER_STATUS_NO_BACKSLASH_ESCAPES);
+}
+
+bool MYSQL_RS::keyIdentifiesRow()
+{
+    // The columns flagged as primary key may be only part of the table's key (a result showing
+    // one column of a two-column key): a statement keyed on them would change or delete every
+    // row sharing those values. They identify a row when they hold all the columns of some
+    // unique index of the table. A table the server shows no unique index for (a view) is taken
+    // by its flags.
+    if (m_keyIdentifiesRow)
+        return *m_keyIdentifiesRow;
+    if (!m_connection || m_connection->State() != 0)
+        return false;
+    QStringList keyColumns;
+    for (int column = 0; column < m_fieldCount; ++column) {
+        const LibraryField* field =
+            mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
+        if (field && (field->flags & PRI_KEY_FLAG))
+            keyColumns << textFromLibrary(field->org_name && *field->org_name ? field->org_name
+                                                                              : field->name);
+    }
+
+    // Read apart from the connection's statement, Error and QueryString: the caller asked for
+    // the editing statement, not for this.
+    MYSQL_RS keys(m_connection);
+    keys.OpenResult(QLatin1String("SHOW KEYS FROM ") + qualifiedTable(), m_connection->m_handle);
+    QHash<QString, QStringList> uniqueIndexes;
+    for (keys.MoveFirst(); !keys.EOF_(); keys.MoveNext()) {
+        if (keys.Fields("Non_unique")->Value().toString() == QLatin1String("0"))
+            uniqueIndexes[keys.Fields("Key_name")->Value().toString()]
+                << keys.Fields("Column_name")->Value().toString();
+    }
+    bool identifies = uniqueIndexes.isEmpty();
+    for (const QStringList& index : std::as_const(uniqueIndexes)) {
+        identifies = std::all_of(index.begin(), index.end(), [&](const QString& name) {
+            return keyColumns.contains(name, Qt::CaseInsensitive);
+        });
+        if (identifies)
+            break;
+    }
+    m_keyIdentifiesRow = identifies;
+    return identifies;
+}
+
+int MYSQL_RS::runStatement(const QString& statement)
+{
+    if (statement.isEmpty() || !m_connection)
+        return 0;
+    MYSQL_RS scratch(m_connection);
+    int affected = 0;
+    m_connection->RunQuery(scratch, statement, &affected);
+    return affected;
 }

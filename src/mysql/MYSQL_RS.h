@@ -3,17 +3,24 @@
 // client side (the library's stored result); the result set offers a cursor over its rows, the
 // columns of the current row through its one MYSQL_FIELD, searching and an HTML rendering.
 // Invalid positions, unknown columns and a closed result set give neutral values, never errors.
+//
+// Rows can be edited in place: values written through the field object are held as pending
+// values and sent as INSERT, UPDATE and DELETE statements that identify a row by its primary
+// key. The stored result itself never changes: reads show the values written to a row in place
+// of its stored ones, and a deleted row stays readable but reports EditMode 3.
 
+#include "mysql/MYSQL_UPDATE.h"
 #include "mysql/Variant.h"
 
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class MYSQL_CONNECTION;
@@ -87,6 +94,15 @@ public:
     /// Find the previous row where the given field matches the given value.
     int FindPrevious(const Variant& vField, const Variant& vData, int FindMethod);
 
+    /// Enables add mode.
+    int AddNew();
+    /// Updates any changes to the current row or adds a new record.
+    int Update();
+    /// Delete the current row.
+    int Delete();
+    /// Cancels any edits in progress.
+    void CancelUpdate();
+
     /// Creates an HTML table based on the data in the record set.
     QString RsToHtmlTable();
     /// Requeries the record set.
@@ -102,15 +118,17 @@ private:
 
     // Runs the (trimmed) statement on the handle and takes over its stored result.
     void OpenResult(const QString& statement, st_mysql* handle);
-    // Loads the row of the current position from the stored result, first settling pending
-    // edits unless told to skip that.
-    void LoadRow(bool skipSettling = false);
-    // Settles pending edits of the row being left (written with AutoUpdate, dropped otherwise).
+    // Loads the row of the current position from the stored result. Pending edits are not
+    // touched: a move settles them before it changes the position (moveTo).
+    void LoadRow();
+    // Settles the edit in progress (written with the connection's AutoUpdate, dropped otherwise)
+    // and ends it.
     void FinishEdits();
     void ResetResult();
     QStringList TableNames() const;
 
     const std::shared_ptr<MYSQL_FIELD>& fieldsByText(const char* key, qsizetype size);
+    // Every cursor move: settles pending edits while their row is still current, then moves.
     void moveTo(int position);
     void fetchRow(qint64 row);
     int find(Direction direction, const Variant& vField, const Variant& vData, int FindMethod);
@@ -118,8 +136,31 @@ private:
     QString columnName(int column) const;
     // The value of a column of the current row as MYSQL_FIELD::Value reads it.
     Variant columnValue(int column);
-    // A pending value of the row being read that has been written to the server, if any.
-    const Variant* writtenValue(const QString& columnName) const;
+    // The value last written to the server for a column of a row, if any.
+    const Variant* writtenValue(int row, const QString& columnName) const;
+    bool hasWrittenValues() const { return !m_writtenValues.isEmpty(); }
+
+    // Editing.
+    bool onRow() const { return !BOF() && !EOF_(); }
+    // MYSQL_FIELD::Value write: a pending value for the field's column on the current row.
+    void setPendingValue(const MYSQL_FIELD& field, const Variant& value);
+    // The statements; empty when there is nothing to send or the row cannot be identified.
+    QString insertStatement() const;
+    QString updateStatement();
+    QString deleteStatement();
+    QString whereClause();
+    // `database`.`table` of the result's one table.
+    QString qualifiedTable() const;
+    // The column's name in its table (its alias may differ), back-quoted.
+    QString quotedColumnName(int column) const;
+    int columnByName(const QString& name) const;
+    int columnType(int column) const;
+    bool noBackslashEscapes() const;
+    // Whether the primary-key columns of the result identify one row of the table.
+    bool keyIdentifiesRow();
+    // Runs an editing statement on the connection in a result set of its own, so that this one
+    // keeps its rows, cursor and pending values; returns the rows affected (0 when nothing ran).
+    int runStatement(const QString& statement);
 
     MYSQL_CONNECTION* m_connection = nullptr;
     std::shared_ptr<MYSQL_FIELD> m_field;
@@ -138,16 +179,18 @@ private:
     // constant-time seek instead of a walk from the first row.
     std::vector<st_mysql_rows*> m_rowOffsets;
 
-    // Pending edits, filled by the editing members: per edited row (by position) its pending
-    // values in the order they were set; a value marked updated has been written to the server
-    // and is what reads of that column show.
-    struct PendingValue {
-        QString name;
-        Variant value;
-        bool updated = false;
-    };
-    QHash<int, QList<PendingValue>> m_editedRows;
-    QSet<int> m_deletedRows;
+    // Pending edits: one unkeyed entry per AddNew (the last is the row being added), one entry
+    // per edited row and per deleted row, keyed by position.
+    MYSQL_UPDATE m_addedRows;
+    MYSQL_UPDATE m_editedRows;
+    MYSQL_UPDATE m_deletedRows;
+    // Per row, the values last written by an UPDATE: what reads of those columns show. Kept apart
+    // from the pending values so that changing a written column again does not bring back the
+    // stored value in reads and in the key of the next statement before the change is written.
+    QHash<int, QList<std::pair<QString, Variant>>> m_writtenValues;
+    // 0 nothing in progress, 1 editing m_editRow, 2 adding a row.
     int m_editMode = 0;
     int m_editRow = 0;
+    // Whether the primary-key columns identify a row; found out at the first statement.
+    std::optional<bool> m_keyIdentifiesRow;
 };

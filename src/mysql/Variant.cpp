@@ -19,6 +19,17 @@ QString Variant::toString() const
         return m_text;
     case Kind::Number:
         return QString::number(m_number, 'g', 15);
+    case Kind::DateTime: {
+        QString text;
+        if (m_date.isValid())
+            text = m_date.toString(u"yyyy-MM-dd");
+        if (m_time.isValid()) {
+            if (!text.isEmpty())
+                text += u' ';
+            text += m_time.toString(m_time.msec() != 0 ? u"HH:mm:ss.zzz" : u"HH:mm:ss");
+        }
+        return text;
+    }
     case Kind::Empty:
     case Kind::Null:
         break;
@@ -66,6 +77,7 @@ bool operator==(const Variant& a, const Variant& b)
         case Kind::Number:
             return other.m_number == 0;
         case Kind::Null:
+        case Kind::DateTime:
             break;
         }
         return false;
@@ -74,6 +86,8 @@ bool operator==(const Variant& a, const Variant& b)
         return false;
     if (a.m_kind == Kind::Text)
         return a.m_text == b.m_text;
+    if (a.m_kind == Kind::DateTime)
+        return a.m_date == b.m_date && a.m_time == b.m_time;
     return a.m_number == b.m_number;
 }
 
