@@ -14,8 +14,7 @@ $values = array();
 foreach ($tm['fields'] as $f) {
     // A column's plain default is offered as the starting value.
     $d = $f['col']['default'];
-    $values[$f['pos']] = ($d !== null && !preg_match('/^(current_timestamp|curdate|now)\b|\(/i', (string)$d))
-        ? preg_replace("/^'(.*)'$/s", '$1', (string)$d) : '';
+    $values[$f['pos']] = ($d !== null && !preg_match('/^(current_timestamp|curdate|now)\b|\(/i', (string)$d)) ? (string)$d : '';
 }
 qm_render_form($tm, 'add', $values, array(), null, null);
 qm_page_end();

@@ -3,6 +3,7 @@
 import { describe, it, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import { PhpServer, launchBrowser, artifactsDir, stylesheets } from './support.mjs';
 import { shopDatabase, shopSite, T } from './fixtures.mjs';
@@ -204,5 +205,33 @@ describe('appearance', () => {
     }
     site.setOptions({ CSS: 'default.css', Navigator: false });
     assert.deepEqual(php.problems(), []);
+  });
+
+  it('a stylesheet written by the appearance builder styles the body, header rows, alternate rows and links', async () => {
+    // The builder's own output: its selectors and its way of writing the declarations.
+    const built = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'qmweb-css-')), 'built.css');
+    fs.writeFileSync(built, [
+      'BODY { font-name: Arial; font-size: 10; color: #000080;background-color: #FFFFF0 }',
+      'TR.Header { font-name: Arial; font-size: 10; color: #FFFFFF;font-weight:bold;background-color: #800000 }',
+      'TR.TableAltRow { font-name: Arial; font-size: 10; color: #000000;font-style:italic;background-color: #E0FFE0 }',
+      'A:link { font-name: Arial; font-size: 10; color: #0000FF;text-decoration:underline;background-color: #FFFFF0 }',
+      'A:hover { COLOR: #FF0000; text-decoration: underline  }',
+      'A:visited { COLOR: #800080; text-decoration: none  }', ''].join('\r\n'));
+    site.setOptions({ CSS: built });
+    const page = await browser.context.newPage();
+    await logIn(page);
+    await page.goto(url(`tablelist.php?t=${T.orders}`));
+    const style = (sel, prop) => page.locator(sel).first().evaluate((el, p) => getComputedStyle(el)[p], prop);
+    assert.equal(await style('body', 'backgroundColor'), 'rgb(255, 255, 240)');
+    assert.equal(await style('#Records tr.Header', 'backgroundColor'), 'rgb(128, 0, 0)');
+    assert.equal(await style('#Records tr.Header th', 'fontWeight'), '700');
+    assert.equal(await style('#Records tr.TableAltRow', 'backgroundColor'), 'rgb(224, 255, 224)');
+    assert.equal(await style('#Records tr.TableAltRow td', 'fontStyle'), 'italic');
+    assert.equal(await style('#Records tr.TableRow td', 'color'), 'rgb(0, 0, 128)');
+    assert.equal(await style('a[href^="add.php"]', 'color'), 'rgb(0, 0, 255)');
+    await page.screenshot({ path: path.join(artifactsDir, 'Built-list.png'), fullPage: true });
+    await page.close();
+    site.setOptions({ CSS: 'default.css' });
+    fs.rmSync(path.dirname(built), { recursive: true, force: true });
   });
 });

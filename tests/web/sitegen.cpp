@@ -63,7 +63,8 @@ WizardChoices choicesFrom(const QJsonObject& spec)
     c.Security.AdminUser = o["Admin"].toString();
     c.Security.AdminPassword = o["AdminPass"].toString();
     const QString css = o["CSS"].toString();
-    c.Appearance.StylesheetPath = css.isEmpty() ? QString() : spec["programFolder"].toString() + u'/' + css;
+    // A bare name is one of the program's stylesheets; a full path any other (a built one).
+    c.Appearance.StylesheetPath = css.isEmpty() || css.startsWith(u'/') ? css : spec["programFolder"].toString() + u'/' + css;
     for (const QJsonValue& q : o["ExtraQueries"].toArray())
         c.ExtraQueries.append(q.toString());
     c.DestinationFolder = spec["destination"].toString();

@@ -109,7 +109,7 @@ export function configText(tables, options) {
     `$SearchRecords = ${b(o.SearchRecords)};`, `$PHPValidate = ${b(o.PHPValidate)};`,
     `$JavaValidate = ${b(o.JavaValidate)};`, `$Navigator = ${b(o.Navigator)};`, `$RecsPerPage = ${o.RecsPerPage};`,
     `$Admin = ${phpString(o.Admin)};`, `$AdminPass = ${phpString(o.AdminPass)};`, `$FK = ${b(o.FK)};`,
-    `$CSS = ${phpString(o.CSS)};`);
+    `$CSS = ${phpString(path.basename(o.CSS))};`);
   for (const q of o.ExtraQueries) lines.push(`$ExtraQueryes[] = ${phpString(q)};`);
   lines.push('?>');
   return lines.map((l) => l + '\r\n').join('');
@@ -154,7 +154,7 @@ export class Site {
     }
     const templates = path.join(programDir, 'templates');
     for (const name of templateNames) fs.copyFileSync(path.join(templates, name), path.join(this.dir, name));
-    if (o.CSS) fs.copyFileSync(path.join(programDir, o.CSS), path.join(this.dir, o.CSS));
+    if (o.CSS) fs.copyFileSync(path.isAbsolute(o.CSS) ? o.CSS : path.join(programDir, o.CSS), path.join(this.dir, path.basename(o.CSS)));
     const host = s.port === 3306 ? s.host : `${s.host}:${s.port}`;
     fs.writeFileSync(path.join(this.dir, 'database.php'), databaseText(host, this.db.user, this.db.password, this.db.name));
     fs.writeFileSync(path.join(this.dir, 'config.php'), configText(tables, o));
