@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStackedWidget>
 
@@ -28,43 +29,30 @@ TEST(ColorToHTML, ReadsRedGreenBlueFromTheLowBytesUp)
     EXPECT_EQ(frmCSSBuilder::ColorToHTML(255), QStringLiteral("#FF0000"));
     EXPECT_EQ(frmCSSBuilder::ColorToHTML(0), QStringLiteral("#000000"));
     EXPECT_EQ(frmCSSBuilder::ColorToHTML(0x0C2238), QStringLiteral("#38220C"));
-    EXPECT_EQ(frmCSSBuilder::ColorToHTML(0x00FF00), QStringLiteral("#00FF00"));
-    EXPECT_EQ(frmCSSBuilder::ColorToHTML(0x0A0B0C), QStringLiteral("#0C0B0A"));
     // Only the low three bytes count, also for a negative value.
-    EXPECT_EQ(frmCSSBuilder::ColorToHTML(-1), QStringLiteral("#FFFFFF"));
     EXPECT_EQ(frmCSSBuilder::ColorToHTML(qint32(0x80123456)), QStringLiteral("#563412"));
-
-    EXPECT_EQ(frmCSSBuilder::ColorValue(QColor(255, 0, 0)), 255);
     EXPECT_EQ(frmCSSBuilder::ColorValue(QColor(0x12, 0x34, 0x56)), 0x563412);
-    EXPECT_EQ(frmCSSBuilder::ColorToHTML(frmCSSBuilder::ColorValue(QColor(0xAB, 0xCD, 0xEF))),
-              QStringLiteral("#ABCDEF"));
 }
 
 TEST(FontValues, FamilyNamesWithBlanksAreQuotedAndBareSizesGetPoints)
 {
     EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("Arial")), QStringLiteral("Arial"));
-    EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("DejaVu Sans Mono")),
+    EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral(" DejaVu Sans Mono ")),
               QStringLiteral("\"DejaVu Sans Mono\""));
-    EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("  Verdana ")), QStringLiteral("Verdana"));
-    EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("monospace")), QStringLiteral("monospace"));
     EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QString()), QString());
     // Names that are no plain identifier are quoted too; quotes and backslashes inside are escaped.
     EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("3Dumb")), QStringLiteral("\"3Dumb\""));
     EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("A\"B\\C")), QStringLiteral("\"A\\\"B\\\\C\""));
     // The foundry the font list adds to a family installed twice is not part of the name.
-    EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("Courier [Adobe]")), QStringLiteral("Courier"));
     EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("Nimbus Mono PS [URW]")),
               QStringLiteral("\"Nimbus Mono PS\""));
-    // What the user wrote as CSS stays as written.
+    // A list of families the user typed stays as typed.
     EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("\"Times New Roman\", serif")),
               QStringLiteral("\"Times New Roman\", serif"));
-    EXPECT_EQ(frmCSSBuilder::FontFamilyValue(QStringLiteral("Georgia, serif")), QStringLiteral("Georgia, serif"));
 
     EXPECT_EQ(frmCSSBuilder::FontSizeValue(QStringLiteral("10")), QStringLiteral("10pt"));
-    EXPECT_EQ(frmCSSBuilder::FontSizeValue(QStringLiteral("10.5")), QStringLiteral("10.5pt"));
-    EXPECT_EQ(frmCSSBuilder::FontSizeValue(QStringLiteral(" 12 ")), QStringLiteral("12pt"));
+    EXPECT_EQ(frmCSSBuilder::FontSizeValue(QStringLiteral(" 10.5 ")), QStringLiteral("10.5pt"));
     EXPECT_EQ(frmCSSBuilder::FontSizeValue(QStringLiteral("12px")), QStringLiteral("12px"));
-    EXPECT_EQ(frmCSSBuilder::FontSizeValue(QStringLiteral("larger")), QStringLiteral("larger"));
     EXPECT_EQ(frmCSSBuilder::FontSizeValue(QStringLiteral("-3")), QStringLiteral("-3"));
     EXPECT_EQ(frmCSSBuilder::FontSizeValue(QString()), QString());
 }
@@ -108,6 +96,14 @@ TEST_F(Builder, OpensOnTheBodyPageWithEveryFontAndSaveAsDisabled)
         EXPECT_EQ(arrows->singleStep(), 1);
         EXPECT_EQ(arrows->value(), 10);
     }
+
+    // A font picked from the list is what the body line names, in quotes as it holds a blank.
+    const int withBlank = screenFonts.indexOf(QRegularExpression(QStringLiteral("^[^\\[]+ [^\\[]+$")));
+    ASSERT_GE(withBlank, 0) << "no installed font has a blank in its name";
+    control<QComboBox>("cFonts")->setCurrentIndex(withBlank);
+    generate();
+    EXPECT_EQ(lines()[0], QStringLiteral("BODY { font-family: \"%1\"; font-size: 10pt; color: ;background-color:  }")
+                              .arg(screenFonts[withBlank]));
 }
 
 TEST_F(Builder, IsAWindowOfItsOwnThatLeavesTheOpenerUsable)
@@ -295,74 +291,6 @@ TEST_F(Builder, ColourButtonsFillTheirOwnBoxStartingAtTheLastColour)
     EXPECT_EQ(control<QLineEdit>("Text12")->text(), QStringLiteral("#FF0000"));
     EXPECT_EQ(dialogs.colorStarts.last(), chosen.last());
     EXPECT_EQ(builder->LastColor(), QColor(255, 0, 0));
-}
-
-TEST_F(Builder, EveryChoiceOfEveryItemInOneStylesheet)
-{
-    // Body: a font with a blank, picked from the list when the machine has it.
-    auto* fonts = control<QComboBox>("cFonts");
-    const int withBlank = [&] {
-        for (int i = 0; i < fonts->count(); ++i) {
-            if (fonts->itemText(i).contains(u' ') && !fonts->itemText(i).contains(u'['))
-                return i;
-        }
-        return -1;
-    }();
-    QString bodyFamily = QStringLiteral("\"Trebuchet MS\"");
-    if (withBlank >= 0) {
-        fonts->setCurrentIndex(withBlank);
-        bodyFamily = u'"' + fonts->itemText(withBlank) + u'"';
-    } else {
-        typeFont("cFonts", QStringLiteral("Trebuchet MS"));
-    }
-    stepSize("UpDown1", 1);
-    type("Text3", QStringLiteral("#000000"));
-    type("Text4", QStringLiteral("#FFFFFF"));
-    tick("Check1");
-
-    showItem(1);
-    typeFont("Combo1", QStringLiteral("Verdana"));
-    type("Text7", QStringLiteral("12px"));
-    dialogs.colors.push_back(QColor(255, 255, 255));
-    click("Command10");
-    dialogs.colors.push_back(QColor(0x1E, 0x7B, 0x34));
-    click("Command11");
-    tick("Check5");
-
-    showItem(2);
-    typeFont("Combo2", QStringLiteral("serif"));
-    type("Text9", QStringLiteral("#333333"));
-    type("Text10", QStringLiteral("#FFF1A8"));
-    tick("Check9");
-
-    showItem(3);
-    typeFont("Combo3", QStringLiteral("Gill Sans"));
-    stepSize("UpDown4", -1);
-    type("Text12", QStringLiteral("#8A1C9E"));
-    type("Text11", QString());
-    tick("Check12");
-    tick("Check11");
-    type("Text14", QStringLiteral("#FF6A00"));
-    tick("Check13");
-    type("Text15", QStringLiteral("#555555"));
-
-    generate();
-    builder->grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/builder_generated.png"));
-    EXPECT_EQ(lines(),
-              (QStringList{
-                  QStringLiteral("BODY { font-family: %1; font-size: 11pt; color: #000000;font-weight:bold;"
-                                 "background-color: #FFFFFF }")
-                      .arg(bodyFamily),
-                  QStringLiteral("TR.Header { font-family: Verdana; font-size: 12px; color: #FFFFFF;"
-                                 "font-style:italic;background-color: #1E7B34 }"),
-                  QStringLiteral("TR.TableAltRow { font-family: serif; font-size: 10pt; color: #333333;"
-                                 "text-decoration:underline;background-color: #FFF1A8 }"),
-                  QStringLiteral("A:link { font-family: \"Gill Sans\"; font-size: 9pt; color: #8A1C9E;"
-                                 "font-weight:bold;font-style:italic;background-color:  }"),
-                  QStringLiteral("A:hover { COLOR: #FF6A00; text-decoration: underline  }"),
-                  QStringLiteral("A:visited { COLOR: #555555; text-decoration: none  }"),
-                  QString(),
-              }));
 }
 
 TEST_F(Builder, SaveAsWritesTheTextWithCrLfAndTellsWhereItWent)
