@@ -5,6 +5,7 @@
 #include "dialogs/UserDialogs.h"
 #include "dialogs/frmFolder.h"
 #include "stylesheet/frmCSS.h"
+#include "stylesheet/frmCSSBuilder.h"
 #include "generator/GenerationLog.h"
 #include "wizard/frmProgress.h"
 #include "wizard/NumberText.h"
@@ -75,9 +76,16 @@ void frmWizard::ShowStylesheetEditor(const QString& stylesheetPath)
     m_cssEditor->openModal(stylesheetPath);
 }
 
+// The builder is a window of its own beside the wizard (not modal); saving a stylesheet there
+// makes it the wizard's stylesheet.
 void frmWizard::OpenAppearanceBuilder()
 {
-    // The appearance builder window opens here once it is part of the program.
+    auto* builder = new frmCSSBuilder(m_programFolder, this);
+    connect(builder, &frmCSSBuilder::stylesheetSaved, this, [this](const QString& path) {
+        m_choices.Appearance.StylesheetPath = path;
+        txtcss->setText(path);
+    });
+    builder->show();
 }
 
 // DestinationFolder is set only through the chooser, and only when a folder was confirmed.

@@ -3,6 +3,7 @@
 #include "TestFolders.h"
 #include "WizardDriver.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -233,4 +234,28 @@ TEST_F(OptionSteps, DestinationComesOnlyFromAConfirmedFolder)
     ui.click("cmdDestBrowse");
     EXPECT_EQ(wizard.Choices().DestinationFolder, target.path() + QStringLiteral("/"));
     EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), target.path() + QStringLiteral("/"));
+}
+
+TEST_F(OptionSteps, AppearanceBuilderStaysBesideTheWizardAndItsSaveBecomesTheStylesheet)
+{
+    for (int i = 0; i < 3; ++i)
+        ui.next();
+    ui.click("Command2");
+    QWidget* builder = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("frmCSSBuilder") && w->isVisible())
+            builder = w;
+    }
+    ASSERT_NE(builder, nullptr);
+    EXPECT_FALSE(builder->isModal());
+    EXPECT_TRUE(dialogs.modals.isEmpty());
+
+    const QString saved = folder.file(QStringLiteral("built.css"));
+    dialogs.fileNames = {saved};
+    QTest::mouseClick(builder->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
+    QTest::mouseClick(builder->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(saved)) << dialogs.texts().join(" | ").toStdString();
+    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), saved);
+    EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, saved);
+    builder->close();
 }
