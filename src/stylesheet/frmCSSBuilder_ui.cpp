@@ -3,6 +3,8 @@
 // buttons. Behaviour lives in frmCSSBuilder.cpp.
 #include "stylesheet/frmCSSBuilder.h"
 
+#include "dialogs/NamedWidgets.h"
+
 #include "stylesheet/UpDown.h"
 
 #include <QCheckBox>
@@ -20,20 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = named(new QPushButton(caption, parent), name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 // Object names and captions of one item's page.
 struct PageNames {
@@ -92,9 +80,9 @@ void frmCSSBuilder::setupUi()
     Text1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     detailsLayout->addWidget(Text1);
 
-    Command3 = button("Command3", QStringLiteral("Generate"), this);
-    Command1 = button("Command1", QStringLiteral("Save As"), this);
-    Command2 = button("Command2", QStringLiteral("Close"), this);
+    Command3 = namedButton("Command3", QStringLiteral("Generate"), this);
+    Command1 = namedButton("Command1", QStringLiteral("Save As"), this);
+    Command2 = namedButton("Command2", QStringLiteral("Close"), this);
 
     auto* left = new QVBoxLayout;
     left->addWidget(listLabel);
@@ -123,7 +111,7 @@ QLineEdit* frmCSSBuilder::colorRow(QGridLayout* grid, int row, const QString& ca
     auto* box = named(new QLineEdit(parent), boxName);
     box->setMaximumWidth(110);
     label->setBuddy(box);
-    auto* pick = button(buttonName, QStringLiteral("..."), parent);
+    auto* pick = namedButton(buttonName, QStringLiteral("..."), parent);
     pick->setToolTip(QStringLiteral("Choose a color"));
     pick->setFixedWidth(32);
     connect(pick, &QPushButton::clicked, this, [this, box] { chooseColor(box); });

@@ -2,6 +2,8 @@
 // Behaviour lives in frmCSS.cpp.
 #include "stylesheet/frmCSS.h"
 
+#include "dialogs/NamedWidgets.h"
+
 #include "stylesheet/ColorPicture.h"
 
 #include <QFrame>
@@ -21,21 +23,6 @@
 #include <cmath>
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = named(new QPushButton(caption, parent), name);
-    // Enter belongs to the value box and the tree's label editor, never to a default button.
-    b->setAutoDefault(false);
-    return b;
-}
 
 QFrame* swatch(const char* name, QWidget* parent)
 {
@@ -119,12 +106,12 @@ QWidget* frmCSS::buildEditTab()
     txData = named(new QLineEdit(tab), "txData");
     valueLabel->setBuddy(txData);
 
-    cmNew = button("cmNew", QStringLiteral("&New"), tab);
-    cmRem = button("cmRem", QStringLiteral("&Remove"), tab);
-    cmNewProp = button("cmNewProp", QStringLiteral("New &Property"), tab);
-    Command1 = button("Command1", QStringLiteral("Remove Propert&y"), tab);
-    cmOK = button("cmOK", QStringLiteral("OK"), tab);
-    cmNo = button("cmNo", QStringLiteral("Cancel"), tab);
+    cmNew = namedButton("cmNew", QStringLiteral("&New"), tab);
+    cmRem = namedButton("cmRem", QStringLiteral("&Remove"), tab);
+    cmNewProp = namedButton("cmNewProp", QStringLiteral("New &Property"), tab);
+    Command1 = namedButton("Command1", QStringLiteral("Remove Propert&y"), tab);
+    cmOK = namedButton("cmOK", QStringLiteral("OK"), tab);
+    cmNo = namedButton("cmNo", QStringLiteral("Cancel"), tab);
 
     auto* ruleButtons = new QHBoxLayout;
     ruleButtons->addWidget(cmNew);
@@ -210,7 +197,7 @@ QWidget* frmCSS::buildColorTab()
     lbRGB = named(new QLabel(tab), "lbRGB");
     lbRGB->setMinimumHeight(lbRGB->fontMetrics().lineSpacing() * 3);
     lbRGB->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Command3 = button("Command3", QStringLiteral("&Copy"), tab);
+    Command3 = namedButton("Command3", QStringLiteral("&Copy"), tab);
     lblCopied = named(new QLabel(tab), "lblCopied");
 
     auto* side = new QVBoxLayout;

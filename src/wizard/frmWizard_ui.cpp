@@ -2,6 +2,8 @@
 // in the other frmWizard_*.cpp files.
 #include "wizard/frmWizard.h"
 
+#include "dialogs/NamedWidgets.h"
+
 #include "controls/GlyphButton.h"
 
 #include <QCheckBox>
@@ -19,18 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    return named(new QPushButton(caption, parent), name);
-}
 
 QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
 {
@@ -185,8 +175,8 @@ void frmWizard::buildConnectionPanel(QGroupBox* panel)
 
     auto* actions = named(new QGroupBox(QStringLiteral("Connection Actions:"), panel), "frmActions");
     auto* actionsLayout = new QHBoxLayout(actions);
-    Command1 = button("Command1", QStringLiteral("Connect"), actions);
-    Command3 = button("Command3", QStringLiteral("Disconnect"), actions);
+    Command1 = namedButton("Command1", QStringLiteral("Connect"), actions);
+    Command3 = namedButton("Command3", QStringLiteral("Disconnect"), actions);
     Command3->setEnabled(false);
     actionsLayout->addWidget(Command1);
     actionsLayout->addWidget(Command3);
@@ -207,10 +197,10 @@ void frmWizard::buildTablesPanel(QGroupBox* panel)
     auto* grid = new QGridLayout(panel);
     lstAvTables = named(new QListWidget(panel), "lstAvTables");
     lstSelTables = named(new QListWidget(panel), "lstSelTables");
-    cmdAppendTables = button("cmdAppendTables", QStringLiteral(">"), panel);
-    cmdRemoveTables = button("cmdRemoveTables", QStringLiteral("<"), panel);
-    cAllToright = button("cAllToright", QStringLiteral(">>"), panel);
-    cAllToLeft = button("cAllToLeft", QStringLiteral("<<"), panel);
+    cmdAppendTables = namedButton("cmdAppendTables", QStringLiteral(">"), panel);
+    cmdRemoveTables = namedButton("cmdRemoveTables", QStringLiteral("<"), panel);
+    cAllToright = namedButton("cAllToright", QStringLiteral(">>"), panel);
+    cAllToLeft = namedButton("cAllToLeft", QStringLiteral("<<"), panel);
 
     auto* moves = new QVBoxLayout;
     moves->addStretch(1);
@@ -233,8 +223,8 @@ void frmWizard::buildFieldsPanel(QGroupBox* panel)
     trvFields = named(new QTreeWidget(panel), "trvFields");
     trvFields->setHeaderHidden(true);
     auto* side = new QVBoxLayout;
-    cSelAll = button("cSelAll", QStringLiteral("Select All"), panel);
-    cSelNone = button("cSelNone", QStringLiteral("Select None"), panel);
+    cSelAll = namedButton("cSelAll", QStringLiteral("Select All"), panel);
+    cSelNone = namedButton("cSelNone", QStringLiteral("Select None"), panel);
     side->addWidget(cSelAll);
     side->addWidget(cSelNone);
     side->addStretch(1);
@@ -265,7 +255,7 @@ void frmWizard::buildOptionsPanel(QGroupBox* panel)
     grid->addWidget(chkDeleteRecords, 2, 0);
     grid->addWidget(chkViewRecords, 3, 0);
     grid->addWidget(chkSearchRecords, 4, 0);
-    cmdinfo1 = button("cmdinfo1", QStringLiteral("?"), panel);
+    cmdinfo1 = namedButton("cmdinfo1", QStringLiteral("?"), panel);
     cmdinfo1->setFixedWidth(28);
     cmdinfo1->setToolTip(QStringLiteral("What are lookup columns?"));
     auto* lookupRow = new QHBoxLayout;
@@ -321,7 +311,7 @@ void frmWizard::buildValidationPanel(QGroupBox* panel)
     cmbfk = named(new QComboBox(panel), "cmbfk");
     cmbfk->setMinimumWidth(120);
     lookup->addWidget(cmbfk, 1);
-    cmdhelpParent = button("cmdhelpParent", QStringLiteral("?"), panel);
+    cmdhelpParent = namedButton("cmdhelpParent", QStringLiteral("?"), panel);
     cmdhelpParent->setToolTip(QStringLiteral("What are lookup columns?"));
     cmdhelpParent->setFixedWidth(28);
     lookup->addWidget(cmdhelpParent);
@@ -372,13 +362,13 @@ void frmWizard::buildAppearancePanel(QGroupBox* panel)
     auto* cssFrame = named(new QGroupBox(QStringLiteral("css Select"), panel), "frmCssSelect");
     auto* cssLayout = new QHBoxLayout(cssFrame);
     txtcss = lineEdit("txtcss", cssFrame);
-    cmdcssSelect = button("cmdcssSelect", QStringLiteral("Browse"), cssFrame);
+    cmdcssSelect = namedButton("cmdcssSelect", QStringLiteral("Browse"), cssFrame);
     cssLayout->addWidget(txtcss, 1);
     cssLayout->addWidget(cmdcssSelect);
     grid->addWidget(cssFrame, 1, 0, 1, 3);
 
-    Command2 = button("Command2", QStringLiteral("Customize HTML apperance"), panel);
-    cCssEditor = button("cCssEditor", QStringLiteral("Run CSS Editor"), panel);
+    Command2 = namedButton("Command2", QStringLiteral("Customize HTML apperance"), panel);
+    cCssEditor = namedButton("cCssEditor", QStringLiteral("Run CSS Editor"), panel);
     auto* tools = new QHBoxLayout;
     tools->addWidget(Command2);
     tools->addWidget(cCssEditor);
@@ -392,7 +382,7 @@ void frmWizard::buildGeneratePanel(QGroupBox* panel)
 {
     auto* grid = new QGridLayout(panel);
     txtDestination = lineEdit("txtDestination", panel);
-    cmdDestBrowse = button("cmdDestBrowse", QStringLiteral("Browse"), panel);
+    cmdDestBrowse = namedButton("cmdDestBrowse", QStringLiteral("Browse"), panel);
     grid->addWidget(new QLabel(QStringLiteral("Destination:"), panel), 0, 0);
     grid->addWidget(txtDestination, 0, 1);
     grid->addWidget(cmdDestBrowse, 0, 2);
