@@ -3,6 +3,7 @@
 #include "TestFolders.h"
 #include "wizard/frmWizard.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -185,4 +186,16 @@ TEST_F(WizardFrame, ClosingTheWindowIsHandledLikeCancel)
     dialogs.answers = {MessageAnswer::Yes};
     EXPECT_TRUE(wizard.close());
     EXPECT_FALSE(wizard.isVisible());
+}
+
+TEST(ProgramFolder, HoldsExactlyWhatAUserGets)
+{
+    const QDir folder(programDir());
+    for (const char* name : {"quillmere", "default.css", "plain.css", "Colorful.css", "cssview.html",
+                             "Quillmere OnLine Help.qch"})
+        EXPECT_TRUE(folder.exists(QString::fromLatin1(name))) << name;
+    const QStringList templates = QDir(folder.filePath(QStringLiteral("templates"))).entryList(QDir::Files);
+    EXPECT_EQ(templates.size(), 17) << templates.join(' ').toStdString();
+    // Help sources become the help file; they are not delivered themselves.
+    EXPECT_FALSE(folder.exists(QStringLiteral("help")));
 }
