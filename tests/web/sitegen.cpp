@@ -22,16 +22,16 @@
 
 namespace {
 
-WizardChoices choicesFrom(const QJsonObject& spec)
+WizardChoices choicesFrom(const QJsonObject& site)
 {
     WizardChoices c;
-    c.Connection.ServerName = spec["server"].toString();
-    c.Connection.Port = static_cast<int16_t>(spec["port"].toInt(3306));
-    c.Connection.DatabaseName = spec["database"].toString();
-    c.Connection.UserName = spec["user"].toString();
-    c.Connection.Password = spec["password"].toString();
+    c.Connection.ServerName = site["server"].toString();
+    c.Connection.Port = static_cast<int16_t>(site["port"].toInt(3306));
+    c.Connection.DatabaseName = site["database"].toString();
+    c.Connection.UserName = site["user"].toString();
+    c.Connection.Password = site["password"].toString();
     c.SelectedTables.clear();
-    for (const QJsonValue& t : spec["tables"].toArray()) {
+    for (const QJsonValue& t : site["tables"].toArray()) {
         SelectedTable table;
         table.TableName = t["name"].toString();
         for (const QJsonValue& f : t["fields"].toArray()) {
@@ -46,7 +46,7 @@ WizardChoices choicesFrom(const QJsonObject& spec)
         }
         c.SelectedTables.append(table);
     }
-    const QJsonObject o = spec["options"].toObject();
+    const QJsonObject o = site["options"].toObject();
     c.Options.AllowAdd = o["Add"].toBool();
     c.Options.AllowEdit = o["Edit"].toBool();
     c.Options.AllowDelete = o["Delete"].toBool();
@@ -64,10 +64,10 @@ WizardChoices choicesFrom(const QJsonObject& spec)
     c.Security.AdminPassword = o["AdminPass"].toString();
     const QString css = o["CSS"].toString();
     // A bare name is one of the program's stylesheets; a full path any other (a built one).
-    c.Appearance.StylesheetPath = css.isEmpty() || css.startsWith(u'/') ? css : spec["programFolder"].toString() + u'/' + css;
+    c.Appearance.StylesheetPath = css.isEmpty() || css.startsWith(u'/') ? css : site["programFolder"].toString() + u'/' + css;
     for (const QJsonValue& q : o["ExtraQueries"].toArray())
         c.ExtraQueries.append(q.toString());
-    c.DestinationFolder = spec["destination"].toString();
+    c.DestinationFolder = site["destination"].toString();
     return c;
 }
 
@@ -85,10 +85,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "cannot read %s\n", argv[1]);
         return 2;
     }
-    const QJsonObject spec = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject site = QJsonDocument::fromJson(file.readAll()).object();
     GenerationLog log;
-    phpCreator creator(spec["programFolder"].toString(), log);
-    const GenerationResult result = creator.Generate(choicesFrom(spec));
+    phpCreator creator(site["programFolder"].toString(), log);
+    const GenerationResult result = creator.Generate(choicesFrom(site));
     for (const QString& line : log.Lines())
         std::printf("%s\n", line.toLocal8Bit().constData());
     for (const QString& warning : result.Warnings)

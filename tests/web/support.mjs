@@ -143,10 +143,10 @@ export class Site {
     if (process.env.QM_WEB_SITEGEN) {
       // The wizard keeps the port in 16 bits; a higher one travels in the server name instead.
       const inName = s.port > 32767;
-      const spec = { programFolder: programDir, destination: this.dir + '/', server: inName ? `${s.host}:${s.port}` : s.host,
+      const site = { programFolder: programDir, destination: this.dir + '/', server: inName ? `${s.host}:${s.port}` : s.host,
         port: inName ? 3306 : s.port, database: this.db.name, user: this.db.user, password: this.db.password, tables, options: o };
       const file = path.join(this.dir, '..', `${path.basename(this.dir)}.json`);
-      fs.writeFileSync(file, JSON.stringify(spec));
+      fs.writeFileSync(file, JSON.stringify(site));
       const r = spawnSync(process.env.QM_WEB_SITEGEN, [file]);
       fs.rmSync(file, { force: true });
       if (r.status !== 0) throw new Error(`the generator failed: ${r.stderr}`);
