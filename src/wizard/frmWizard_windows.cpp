@@ -1,31 +1,21 @@
-// What each step does when it is entered or left. Operations that need the schema object, the
-// generator or the help viewer are completed by those parts; until then they do nothing visible.
+// The windows the wizard opens from its steps: the progress window of a generation run, the
+// stylesheet editor and appearance builder, the folder chooser, the help viewer and About.
 #include "wizard/frmWizard.h"
 
 #include "dialogs/UserDialogs.h"
 #include "dialogs/frmFolder.h"
+#include "generator/GenerationLog.h"
 #include "stylesheet/frmCSS.h"
 #include "stylesheet/frmCSSBuilder.h"
-#include "generator/GenerationLog.h"
 #include "wizard/frmProgress.h"
-#include "wizard/NumberText.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <cmath>
-
-// ---- Step 8, Help and About ---------------------------------------------------------------
 
 bool frmWizard::RunGeneration()
 {
