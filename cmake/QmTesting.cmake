@@ -31,3 +31,16 @@ function(qm_add_test name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED mariadb)
   endif()
 endfunction()
+
+# Adds every sub-folder of the current folder that has a CMakeLists.txt, in name order, except
+# "support" (added first by the caller) and the folders named in QM_SKIP_TEST_DIRS.
+function(qm_add_area_folders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(NOT child IN_LIST QM_SKIP_TEST_DIRS AND NOT child STREQUAL "support"
+       AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

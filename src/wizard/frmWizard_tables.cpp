@@ -2,6 +2,8 @@
 // become the chosen fields of every table.
 #include "wizard/frmWizard.h"
 
+#include "wizard/TreeNode.h"
+
 #include "dialogs/UserDialogs.h"
 #include "wizard/cDB.h"
 
@@ -12,15 +14,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-QTreeWidgetItem* makeNode(const QString& key, const QString& text)
-{
-    auto* node = new QTreeWidgetItem(QStringList{text});
-    node->setData(0, Qt::UserRole, key);
-    node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    node->setCheckState(0, Qt::Checked);
-    return node;
-}
 
 // Selects `row` of a non-empty list, or the row before it when `row` is now past the end.
 void selectNear(QListWidget* list, int row)
@@ -122,16 +115,16 @@ void frmWizard::BuildFieldTree()
 
     // The tree is built while detached from the view and inserted in one step, so its size
     // does not multiply the view's work.
-    QTreeWidgetItem* root = makeNode(QStringLiteral("root"), m_choices.Connection.DatabaseName);
+    QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), m_choices.Connection.DatabaseName, true);
     const qsizetype tableCount = m_choices.SelectedTables.size();
     m_fieldNodes.reserve(tableCount);
     QList<QList<QTreeWidgetItem*>> fieldsOfTable(tableCount);
     int k = 1;
     for (qsizetype i = 0; i < tableCount; ++i) {
         const QString& name = m_choices.SelectedTables[i].TableName;
-        m_fieldNodes.append(makeNode(QStringLiteral("Table%1").arg(i), name));
+        m_fieldNodes.append(makeTreeNode(QStringLiteral("Table%1").arg(i), name, true));
         for (const QString& column : Database().ListColumnNames(name))
-            fieldsOfTable[i].append(makeNode(QStringLiteral("Field%1").arg(k++), column));
+            fieldsOfTable[i].append(makeTreeNode(QStringLiteral("Field%1").arg(k++), column, true));
     }
     for (qsizetype i = 0; i < tableCount; ++i) {
         m_fieldNodes[i]->addChildren(fieldsOfTable[i]);

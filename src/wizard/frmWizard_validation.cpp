@@ -2,6 +2,8 @@
 // the lookup column selector.
 #include "wizard/frmWizard.h"
 
+#include "wizard/TreeNode.h"
+
 #include "dialogs/UserDialogs.h"
 #include "dialogs/frmHelp.h"
 #include "wizard/NumberText.h"
@@ -16,17 +18,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-QTreeWidgetItem* makeNode(const QString& key, const QString& text, bool checkable)
-{
-    auto* node = new QTreeWidgetItem(QStringList{text});
-    node->setData(0, Qt::UserRole, key);
-    if (checkable) {
-        node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
-        node->setCheckState(0, Qt::Checked);
-    }
-    return node;
-}
 
 bool isTextType(const QString& baseType)
 {
@@ -93,12 +84,12 @@ void frmWizard::BuildValidationTree()
 {
     trvValidate->clear();
     m_validationNodes.clear();
-    QTreeWidgetItem* root = makeNode(QStringLiteral("root"), m_choices.Connection.DatabaseName, false);
+    QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), m_choices.Connection.DatabaseName, false);
     trvValidate->addTopLevelItem(root);
     root->setExpanded(true);
     const qsizetype tableCount = m_choices.SelectedTables.size();
     for (qsizetype i = 0; i < tableCount; ++i) {
-        QTreeWidgetItem* node = makeNode(QStringLiteral("Table%1").arg(i), m_choices.SelectedTables[i].TableName, false);
+        QTreeWidgetItem* node = makeTreeNode(QStringLiteral("Table%1").arg(i), m_choices.SelectedTables[i].TableName, false);
         root->addChild(node);
         node->setExpanded(true);
         m_validationNodes.append(node);
@@ -107,7 +98,7 @@ void frmWizard::BuildValidationTree()
     for (qsizetype i = 0; i < tableCount; ++i) {
         QList<QTreeWidgetItem*> fields;
         for (const ChosenField& field : m_choices.SelectedTables[i].ChosenFields)
-            fields.append(makeNode(QStringLiteral("Field%1").arg(k++), field.Name, true));
+            fields.append(makeTreeNode(QStringLiteral("Field%1").arg(k++), field.Name, true));
         m_validationNodes[i]->addChildren(fields);
         m_validationNodes.append(fields);
     }
