@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Replaces a file with new content or leaves it exactly as it was. QSaveFile alone is not enough:
+// with Qt 6.4 a small write stays in its buffer, the flush inside commit() can fail for a full disk
+// and commit() still replaces the file with the short temporary one. Every byte is therefore
+// written and flushed, and checked, before the file is committed.
+// Returns an empty text on success, otherwise the reason the file was left alone.
+QString writeWholeFile(const QString& path, const QByteArray& bytes);
