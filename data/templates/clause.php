@@ -239,9 +239,11 @@ function qm_advanced_search_sql($tm, $ops, $values, $any, &$params)
             $parts[] = qm_field_is_text($f) ? '(' . $col . ' IS NOT NULL AND ' . $col . " <> '')" : $col . ' IS NOT NULL';
         } elseif ($value === '') {
             continue;
-        } elseif (!qm_column_can_hold($tm['name'], $f['name'], $value)) {
-            // A value the column cannot hold equals, contains and orders with no stored value,
-            // and differs from every one.
+        } elseif (!qm_column_can_hold($tm['name'], $f['name'], $value)
+            || ($f['col']['numeric'] && $op !== 'contains' && $op !== 'begins' && !is_numeric(trim($value)))) {
+            // A value the column cannot hold equals and orders with no stored value, and differs
+            // from every one. (The server would compare a text that is not a number as 0 or as its
+            // leading digits.)
             $parts[] = $op === 'ne' ? $col . ' IS NOT NULL' : 'FALSE';
         } elseif ($op === 'contains' || $op === 'begins') {
             $parts[] = $col . ' LIKE ?';

@@ -47,13 +47,18 @@ const pct = (hex) => hex.replace(/../g, '%$&');
 const utf8 = (text) => Buffer.from(text).toString('hex');
 
 describe('searches', () => {
-  it('"is empty" means NULL, or an empty text for text columns only', async () => {
+  it('"is empty" means NULL, or an empty text for text columns only; 0 is a number', async () => {
     const c = new Client(php.base);
     const cases = [['n', 4, ['2'], ['1', '3']], ['amount', 5, ['2'], ['1', '3']], ['d', 6, ['2', '3'], ['1']],
       ['note', 2, ['1', '2'], ['3']], ['kind', 3, ['2'], ['1', '3']]];
     for (const [name, pos, empty, filled] of cases) {
       assert.deepEqual(await ids(c, `searchres.php?t=0&adv=1&o[${pos}]=empty&m=all`), empty, `${name} is empty`);
       assert.deepEqual(await ids(c, `searchres.php?t=0&adv=1&o[${pos}]=filled&m=all`), filled, `${name} is not empty`);
+    }
+    // Nor is a text that is not a number read as 0 or as its leading digits.
+    for (const [v, eq, ne] of [['abc', [], ['1', '3']], ['5abc', [], ['1', '3']], ['%205%20', ['3'], ['1']]]) {
+      assert.deepEqual(await ids(c, `searchres.php?t=0&adv=1&o[4]=eq&v[4]=${v}&m=all`), eq, `n = ${v}`);
+      assert.deepEqual(await ids(c, `searchres.php?t=0&adv=1&o[4]=ne&v[4]=${v}&m=all`), ne, `n <> ${v}`);
     }
     assert.deepEqual(php.problems(), []);
   });
