@@ -236,7 +236,8 @@ function qm_advanced_search_sql($tm, $ops, $values, $any, &$params)
         if ($op === 'empty') {
             $parts[] = qm_field_is_text($f) ? '(' . $col . ' IS NULL OR ' . $col . " = '')" : $col . ' IS NULL';
         } elseif ($op === 'filled') {
-            $parts[] = qm_field_is_text($f) ? '(' . $col . ' IS NOT NULL AND ' . $col . " <> '')" : $col . ' IS NOT NULL';
+            $parts[] = qm_field_is_text($f) ? '(' . $col . ' IS NOT NULL AND ' . $col . " <> '')"
+                : $col . ' IS NOT NULL';
         } elseif ($value === '') {
             continue;
         } elseif (!qm_column_can_hold($tm['name'], $f['name'], $value)

@@ -39,7 +39,8 @@ function qm_throttle_keys($user)
     if ($packed !== false && strlen($packed) === 16 && substr($packed, 0, 12) !== str_repeat("\0", 10) . "\xff\xff") {
         $address = bin2hex(substr($packed, 0, 8)) . '::/64';
     }
-    return array('u' . substr(hash('sha256', 'user:' . $user), 0, 32), 'a' . substr(hash('sha256', 'address:' . $address), 0, 32));
+    return array('u' . substr(hash('sha256', 'user:' . $user), 0, 32),
+        'a' . substr(hash('sha256', 'address:' . $address), 0, 32));
 }
 
 // The file of the site's counts: in the session folder when sessions are kept in files, else in

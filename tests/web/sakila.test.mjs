@@ -121,7 +121,9 @@ describe('the Sakila sample', { skip: present ? false : `no Sakila sample in ${s
         tables[t].fields.forEach((f, i) => {
           urls.push(`tablelist.php?t=${t}&s=${i}&a[]=${v}&a[]=1`);
           // (Some of the sample's foreign keys name a table it lacks: those are no lookups.)
-          if (f.lookup && tables.some((x) => f.lookup.startsWith(`${x.name}.`))) urls.push(`search.php?t=${t}&lookup=${i}&q=${v}`);
+          if (f.lookup && tables.some((x) => f.lookup.startsWith(`${x.name}.`))) {
+            urls.push(`search.php?t=${t}&lookup=${i}&q=${v}`);
+          }
         });
         for (const url of urls) {
           const r = await c.get(url);

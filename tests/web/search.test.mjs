@@ -25,7 +25,8 @@ before(async () => {
   `);
   const fields = (names) => names.map((name) => ({ name }));
   site = new Site(db, [
-    { name: 'm3', fields: [...fields(['id', 'name', 'note', 'kind', 'n', 'amount', 'd']), { name: 'oid', lookup: 'owner.label' }] },
+    { name: 'm3', fields: [...fields(['id', 'name', 'note', 'kind', 'n', 'amount', 'd']),
+      { name: 'oid', lookup: 'owner.label' }] },
     { name: 'owner', fields: fields(['oid', 'label']) },
   ], { FK: true });
   php = await PhpServer.start(site.dir);
