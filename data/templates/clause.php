@@ -5,6 +5,7 @@
 // next/previous continue from the last or first key of the page where the sort allows it.
 
 if (!defined('QM_PAGE')) {
+    header_remove('X-Powered-By');
     header('Location: index.php', true, 302);
     exit;
 }
@@ -75,6 +76,18 @@ function qm_order_sql($cols, $alias, $dir)
     return implode(', ', $parts);
 }
 
+// Whether each value can be compared with its column (a key of a page link that was not made here
+// may hold anything); the page is then read by its number instead.
+function qm_columns_can_hold($table, $cols, $values)
+{
+    foreach ($cols as $j => $c) {
+        if (!qm_column_can_hold($table, $c, $values[$j])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // (c1 > v1) OR (c1 = v1 AND (c2 > v2 OR (c2 = v2 AND ...))) for the rows after (or before) a key.
 function qm_keyset_sql($cols, $values, $alias, $op, &$params)
 {
@@ -89,6 +102,67 @@ function qm_keyset_sql($cols, $values, $alias, $op, &$params)
     return '(' . $c . ' ' . $op . ' ? OR (' . $c . ' = ? AND ' . $inner . '))';
 }
 
+// Fields whose values are texts: only these can hold '' (elsewhere empty means NULL; `n = ''`
+// would be true for a number 0 or a zero date).
+function qm_field_is_text($f)
+{
+    return in_array($f['col']['kind'], array('char', 'text', 'enum', 'set'), true);
+}
+
+// Column name => character set (null for columns that are not texts) of a table of the database.
+function qm_column_charsets($table)
+{
+    static $cache = array();
+    if (!isset($cache[$table])) {
+        $cache[$table] = array();
+        $rows = qm_query('SELECT COLUMN_NAME, CHARACTER_SET_NAME FROM information_schema.COLUMNS'
+            . ' WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?', array($table));
+        foreach ($rows as $row) {
+            $cache[$table][(string)$row['COLUMN_NAME']] = $row['CHARACTER_SET_NAME'];
+        }
+    }
+    return $cache[$table];
+}
+
+// Whether a value of the request can be compared with a column. The server refuses to compare a
+// text column with a value its character set cannot represent ("Illegal mix of collations": an
+// emoji against utf8mb3, a Greek letter against latin1, bytes that are not UTF-8 against
+// either). Such a value equals no stored text, so callers leave the comparison out instead.
+// Plain ASCII, the usual case, costs nothing; otherwise the table's character sets are read once.
+function qm_column_can_hold($table, $column, $value)
+{
+    static $checked = array();
+    $value = (string)$value;
+    if (!preg_match('/[\x80-\xff]/', $value)) {
+        return true;
+    }
+    $sets = qm_column_charsets($table);
+    $charset = isset($sets[$column]) ? strtolower((string)$sets[$column]) : '';
+    if ($charset === '' || $charset === 'binary') {
+        return true;  // compared as a number, a date or bytes: the server converts the value
+    }
+    if (!preg_match('//u', $value)) {
+        return false;  // not UTF-8: no stored text reads back as these bytes
+    }
+    if ($charset === 'utf8mb4') {
+        return true;
+    }
+    if ($charset === 'utf8mb3' || $charset === 'utf8') {
+        return !preg_match('/[\x{10000}-\x{10FFFF}]/u', $value);
+    }
+    if (!preg_match('/^[a-z0-9_]+$/', $charset)) {
+        return false;
+    }
+    // Any other character set: the value must come back unchanged from a trip through it.
+    $id = $charset . ':' . $value;
+    if (!isset($checked[$id])) {
+        $rows = qm_query('SELECT CAST(CONVERT(CONVERT(? USING ' . $charset . ') USING utf8mb4) AS BINARY)'
+            . ' = CAST(? AS BINARY) AS same', array($value, $value));
+        $checked[$id] = $rows && (string)$rows[0]['same'] === '1';
+    }
+    return $checked[$id];
+}
+
 function qm_like_pattern($text, $prefixOnly = false)
 {
     $escaped = str_replace(array('\\', '%', '_'), array('\\\\', '\\%', '\\_'), $text);
@@ -100,22 +174,32 @@ function qm_like_pattern($text, $prefixOnly = false)
 function qm_simple_search_sql($tm, $q, &$params)
 {
     $parts = array();
+    $unmatchable = false;
     $pattern = qm_like_pattern($q);
     foreach ($tm['fields'] as $f) {
         if (!qm_field_sortable($f)) {
             continue;
         }
         $col = 't.' . qm_ident($f['name']);
-        $parts[] = $col . ' LIKE ?';
-        $params[] = $pattern;
-        if ($f['lookup'] !== null) {
-            $l = $f['lookup'];
+        if (qm_column_can_hold($tm['name'], $f['name'], $q)) {
+            $parts[] = $col . ' LIKE ?';
+            $params[] = $pattern;
+        } else {
+            $unmatchable = true;
+        }
+        $l = $f['lookup'];
+        if ($l !== null && !qm_column_can_hold($l['table'], $l['display'], $q)) {
+            $unmatchable = true;
+        } elseif ($l !== null) {
             $parts[] = 'EXISTS (SELECT 1 FROM ' . qm_ident($l['table']) . ' AS lk WHERE lk.' . qm_ident($l['ref'])
                 . ' = ' . $col . ' AND lk.' . qm_ident($l['display']) . ' LIKE ?)';
             $params[] = $pattern;
         }
     }
-    return count($parts) > 0 ? '(' . implode(' OR ', $parts) . ')' : '';
+    if (count($parts) === 0) {
+        return $unmatchable ? 'FALSE' : '';
+    }
+    return '(' . implode(' OR ', $parts) . ')';
 }
 
 // Operators of the advanced search: key => [label, needs a value].
@@ -150,11 +234,18 @@ function qm_advanced_search_sql($tm, $ops, $values, $any, &$params)
         $value = isset($values[$i]) && is_string($values[$i]) ? $values[$i] : '';
         $col = 't.' . qm_ident($f['name']);
         if ($op === 'empty') {
-            $parts[] = '(' . $col . ' IS NULL OR ' . $col . " = '')";
+            $parts[] = qm_field_is_text($f) ? '(' . $col . ' IS NULL OR ' . $col . " = '')" : $col . ' IS NULL';
         } elseif ($op === 'filled') {
-            $parts[] = '(' . $col . ' IS NOT NULL AND ' . $col . " <> '')";
+            $parts[] = qm_field_is_text($f) ? '(' . $col . ' IS NOT NULL AND ' . $col . " <> '')"
+                : $col . ' IS NOT NULL';
         } elseif ($value === '') {
             continue;
+        } elseif (!qm_column_can_hold($tm['name'], $f['name'], $value)
+            || ($f['col']['numeric'] && $op !== 'contains' && $op !== 'begins' && !is_numeric(trim($value)))) {
+            // A value the column cannot hold equals and orders with no stored value, and differs
+            // from every one. (The server would compare a text that is not a number as 0 or as its
+            // leading digits.)
+            $parts[] = $op === 'ne' ? $col . ' IS NOT NULL' : 'FALSE';
         } elseif ($op === 'contains' || $op === 'begins') {
             $parts[] = $col . ' LIKE ?';
             $params[] = qm_like_pattern($value, $op === 'begins');
@@ -180,9 +271,9 @@ function qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage)
     $after = $keyset ? qm_param_list('a') : null;
     $before = $keyset ? qm_param_list('b') : null;
     $mode = 'offset';
-    if ($after !== null && count($after) === count($cols)) {
+    if ($after !== null && count($after) === count($cols) && qm_columns_can_hold($tm['name'], $cols, $after)) {
         $mode = 'after';
-    } elseif ($before !== null && count($before) === count($cols)) {
+    } elseif ($before !== null && count($before) === count($cols) && qm_columns_can_hold($tm['name'], $cols, $before)) {
         $mode = 'before';
     } elseif (qm_param('last') === '1') {
         $mode = 'last';

@@ -3,6 +3,144 @@
 define('QM_PAGE', 'login');
 require __DIR__ . '/main.php';
 
+// ---------------------------------------------------------------------------------------------
+// Throttle. Every failed login makes the next ones wait longer: the first failure is answered
+// after QM_THROTTLE_STEP seconds, each further one after twice as long, at most QM_THROTTLE_CAP.
+// The count is kept per user name and per client address (an IPv6 address by its /64 network), on
+// the server in one small file per site, so that new sessions or cookies do not reset it; a login
+// resets both. An attempt counts as a failure from the moment it arrives until it proves right,
+// and is checked only once the delay of the attempts before it has passed: attempts sent at the
+// same time, without waiting for the answers, are checked one growing delay apart all the same.
+// Attempts that would wait more than QM_THROTTLE_QUEUE seconds are refused unchecked.
+
+define('QM_THROTTLE_STEP', 0.25);
+define('QM_THROTTLE_CAP', 3.0);
+define('QM_THROTTLE_QUEUE', 6.0);
+define('QM_THROTTLE_FORGET', 86400);  // entries untouched this long are dropped
+define('QM_THROTTLE_ENTRIES', 2000);  // at most this many are kept, the most recent
+
+function qm_throttle_delay($failures)
+{
+    return $failures <= 0 ? 0.0 : min(QM_THROTTLE_CAP, QM_THROTTLE_STEP * pow(2, min($failures, 30) - 1));
+}
+
+function qm_sleep($seconds)
+{
+    if ($seconds > 0) {
+        usleep((int)round(min($seconds, QM_THROTTLE_QUEUE) * 1000000));
+    }
+}
+
+// The entries an attempt counts against: its user name and its client address.
+function qm_throttle_keys($user)
+{
+    $address = isset($_SERVER['REMOTE_ADDR']) ? (string)$_SERVER['REMOTE_ADDR'] : '';
+    $packed = @inet_pton($address);
+    if ($packed !== false && strlen($packed) === 16 && substr($packed, 0, 12) !== str_repeat("\0", 10) . "\xff\xff") {
+        $address = bin2hex(substr($packed, 0, 8)) . '::/64';
+    }
+    return array('u' . substr(hash('sha256', 'user:' . $user), 0, 32),
+        'a' . substr(hash('sha256', 'address:' . $address), 0, 32));
+}
+
+// The file of the site's counts: in the session folder when sessions are kept in files, else in
+// the system's temporary folder.
+function qm_throttle_file()
+{
+    $folders = array();
+    $save = (string)session_save_path();
+    if ($save !== '' && ini_get('session.save_handler') === 'files') {
+        $semicolon = strrpos($save, ';');
+        $folders[] = $semicolon === false ? $save : substr($save, $semicolon + 1);
+    }
+    $folders[] = sys_get_temp_dir();
+    foreach ($folders as $folder) {
+        if ($folder !== '' && @is_dir($folder) && @is_writable($folder)) {
+            return rtrim($folder, '/\\') . DIRECTORY_SEPARATOR . 'qm-login-' . substr(sha1(__DIR__), 0, 16) . '.json';
+        }
+    }
+    return null;
+}
+
+// Runs $change on the counts (key => [failures, time before which the next attempt is not
+// checked]) with the file locked, and writes them back. Without a usable file the counts start empty each time.
+function qm_throttle_update($change)
+{
+    $file = qm_throttle_file();
+    $handle = $file === null ? false : @fopen($file, 'c+');
+    if ($handle === false || !flock($handle, LOCK_EX)) {
+        error_log('quillmere site: the login throttle file cannot be used: ' . (string)$file);
+        if ($handle !== false) {
+            fclose($handle);
+        }
+        $counts = array();
+        return $change($counts);
+    }
+    @chmod($file, 0600);
+    $counts = json_decode((string)stream_get_contents($handle), true);
+    if (!is_array($counts)) {
+        $counts = array();
+    }
+    $now = microtime(true);
+    foreach ($counts as $k => $entry) {
+        if (!is_array($entry) || count($entry) !== 2 || !is_numeric($entry[0]) || !is_numeric($entry[1])
+            || $entry[1] < $now - QM_THROTTLE_FORGET) {
+            unset($counts[$k]);
+        }
+    }
+    $result = $change($counts);
+    if (count($counts) > QM_THROTTLE_ENTRIES) {
+        uasort($counts, function ($x, $y) {
+            return $y[1] <=> $x[1];
+        });
+        $counts = array_slice($counts, 0, QM_THROTTLE_ENTRIES, true);
+    }
+    ftruncate($handle, 0);
+    rewind($handle);
+    fwrite($handle, json_encode($counts));
+    fflush($handle);
+    flock($handle, LOCK_UN);
+    fclose($handle);
+    return $result;
+}
+
+// [seconds this attempt waits before it is checked, seconds after which it is answered when it
+// fails], or null when it is refused. The attempt is counted as a failure until a login resets it.
+function qm_throttle_begin($keys)
+{
+    return qm_throttle_update(function (&$counts) use ($keys) {
+        $now = microtime(true);
+        $failures = 0;
+        $start = $now;
+        foreach ($keys as $k) {
+            if (isset($counts[$k])) {
+                $failures = max($failures, (int)$counts[$k][0]);
+                $start = max($start, (float)$counts[$k][1]);
+            }
+        }
+        if ($start - $now > QM_THROTTLE_QUEUE) {
+            return null;
+        }
+        $answer = $start + qm_throttle_delay($failures + 1);
+        foreach ($keys as $k) {
+            $counts[$k] = array((isset($counts[$k]) ? (int)$counts[$k][0] : 0) + 1, $answer);
+        }
+        return array($start - $now, $answer - $now);
+    });
+}
+
+function qm_throttle_reset($keys)
+{
+    qm_throttle_update(function (&$counts) use ($keys) {
+        foreach ($keys as $k) {
+            unset($counts[$k]);
+        }
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The request
+
 if (!qm_login_required()) {
     qm_redirect('index.php');
 }
@@ -25,14 +163,27 @@ if (qm_param('logout', $_POST) !== null) {
 $user = (string)qm_param('user', $_POST);
 $pass = (string)qm_param('pass', $_POST);
 $next = qm_safe_next(qm_param('next', $_POST));
+$throttle = qm_throttle_keys($user);
+$turn = qm_throttle_begin($throttle);
+if ($turn === null) {
+    // So many attempts are already waiting that this one is not checked at all.
+    $_SESSION['qm_csrf'] = bin2hex(random_bytes(32));
+    http_response_code(429);
+    header('Retry-After: ' . (int)ceil(QM_THROTTLE_CAP));
+    qm_login_form('Too many login attempts. Please wait a few seconds and try again.', $next, $user);
+}
+qm_sleep($turn[0]);
 // Both texts are always compared, in constant time, so the answer tells nothing about which was wrong.
 $userOk = hash_equals(hash('sha256', qm_setting('Admin')), hash('sha256', $user));
 $passOk = hash_equals(hash('sha256', qm_setting('AdminPass')), hash('sha256', $pass));
 if (!($userOk && $passOk)) {
-    usleep(250000);
+    // A new form token after every failure: a token seen once cannot be replayed.
+    $_SESSION['qm_csrf'] = bin2hex(random_bytes(32));
+    qm_sleep($turn[1] - $turn[0]);
     http_response_code(403);
     qm_login_form('The user name or password is not correct.', $next, $user);
 }
+qm_throttle_reset($throttle);
 // A new session id at login, so that an id planted before cannot be used afterwards.
 session_regenerate_id(true);
 $_SESSION['qm_login'] = qm_login_mark();

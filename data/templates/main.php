@@ -3,6 +3,9 @@
 // the session with its login and form tokens, and the page frame. Each page defines QM_PAGE and
 // includes this file first.
 
+// PHP names itself and its version in every answer unless told not to.
+header_remove('X-Powered-By');
+
 if (!defined('QM_PAGE')) {
     header('Location: index.php', true, 302);
     exit;
@@ -161,6 +164,13 @@ function qm_url($page, $params)
 {
     $query = http_build_query($params, '', '&', PHP_QUERY_RFC3986);
     return $page . ($query === '' ? '' : '?' . $query);
+}
+
+// A path of this site's own files as it goes into a link: each segment URL-encoded, so that a
+// file name holding '#', '?', '%' or a space still names the file. The link is HTML-escaped too.
+function qm_path_url($path)
+{
+    return implode('/', array_map('rawurlencode', explode('/', (string)$path)));
 }
 
 function qm_redirect($url)
@@ -401,7 +411,13 @@ if (QM_PAGE !== 'login' && !qm_logged_in()) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The connection, opened only once the visitor may see the page.
+// The connection, opened only once the visitor may see the page. The login page needs none: a
+// visitor who has not logged in makes nothing run on the database, the extra statements included.
+// (The functions below are declared all the same: PHP declares a file's functions before running it.)
+
+if (QM_PAGE === 'login') {
+    return;
+}
 
 ob_start();
 require __DIR__ . '/database.php';
@@ -486,7 +502,7 @@ function qm_page_start($title, $menu = true)
         ":where(.SortArrow){vertical-align:middle;margin-left:.3em}\n",
         "</style>\n";
     if ($css !== '') {
-        echo '<link rel="stylesheet" href="', qm_h($css), '">', "\n";
+        echo '<link rel="stylesheet" href="', qm_h(qm_path_url($css)), '">', "\n";
     }
     echo "</head>\n<body>\n<div id=\"Top\"><span class=\"SiteTitle\">", qm_h($site !== '' ? $site : 'Database'), "</span>";
     if ($menu) {

@@ -4,6 +4,7 @@
 // config.php and the server, never from the request.
 
 if (!defined('QM_PAGE')) {
+    header_remove('X-Powered-By');
     header('Location: index.php', true, 302);
     exit;
 }

@@ -20,10 +20,21 @@ if ($lookup !== null) {
     $l = $tm['fields'][(int)$lookup]['lookup'];
     $q = (string)qm_param('q');
     $items = array();
-    if ($q !== '') {
+    // The text begins the display value or is the value itself; a column that cannot hold the text
+    // is not asked (see qm_column_can_hold).
+    $conditions = array();
+    $params = array();
+    if ($q !== '' && qm_column_can_hold($l['table'], $l['display'], $q)) {
+        $conditions[] = qm_ident($l['display']) . ' LIKE ?';
+        $params[] = qm_like_pattern($q, true);
+    }
+    if ($q !== '' && qm_column_can_hold($l['table'], $l['ref'], $q)) {
+        $conditions[] = qm_ident($l['ref']) . ' = ?';
+        $params[] = $q;
+    }
+    if (count($conditions) > 0) {
         $rows = qm_query('SELECT ' . qm_ident($l['ref']) . ' AS v, ' . qm_ident($l['display']) . ' AS d FROM '
-            . qm_ident($l['table']) . ' WHERE ' . qm_ident($l['display']) . ' LIKE ? OR ' . qm_ident($l['ref'])
-            . ' = ? ORDER BY 2, 1 LIMIT 20', array(qm_like_pattern($q, true), $q));
+            . qm_ident($l['table']) . ' WHERE ' . implode(' OR ', $conditions) . ' ORDER BY 2, 1 LIMIT 20', $params);
         foreach ($rows as $row) {
             $items[] = array((string)$row['v'], (string)$row['d']);
         }

@@ -4,6 +4,7 @@
 // and turning the posted form into the values written to the database.
 
 if (!defined('QM_PAGE')) {
+    header_remove('X-Powered-By');
     header('Location: index.php', true, 302);
     exit;
 }

@@ -47,6 +47,7 @@ describe('pages', () => {
         const r = await c.get(url);
         assert.equal(r.status, 200, url);
         assert.match(r.text, /<\/html>\n$/, url);
+        assert.equal(r.headers.get('x-powered-by'), null, url);
       }
       const list = await c.get(`tablelist.php?t=${t}`);
       const m = /<a href="(view\.php\?[^"]*)">View<\/a>/.exec(list.text);
@@ -102,6 +103,25 @@ describe('pages', () => {
       const r = await c.get(f);
       assert.equal(r.status, 302, f);
       assert.equal(r.location, 'index.php');
+      assert.equal(r.headers.get('x-powered-by'), null, f);
+    }
+  });
+
+  it('a stylesheet whose file name holds #, ?, % or a space is linked so that it loads', async () => {
+    const fs = await import('node:fs');
+    const os = await import('node:os');
+    const dir = fs.mkdtempSync(`${os.tmpdir()}/qmweb-css-`);
+    const css = `${dir}/my #1 ?50% & style.css`;
+    fs.writeFileSync(css, '#Page { color: rgb(1, 2, 3); }\n');
+    try {
+      site.setOptions({ CSS: css });
+      const page = await new Client(php.base).get('index.php');
+      const href = decode(/<link rel="stylesheet" href="([^"]*)">/.exec(page.text)[1]);
+      const r = await fetch(new URL(href, php.base));
+      assert.equal(r.status, 200, href);
+      assert.equal(await r.text(), fs.readFileSync(css, 'utf8'));
+    } finally {
+      fs.rmSync(dir, { recursive: true, force: true });
     }
   });
 });
@@ -161,9 +181,10 @@ describe('form tokens', () => {
 });
 
 describe('login', () => {
-  const pages = ['index.php', `tablelist.php?t=${T.orders}`, `view.php?t=${T.orders}&k[]=1`, `edit.php?t=${T.orders}&k[]=1`,
-    `add.php?t=${T.orders}`, `delete.php?t=${T.orders}&k[]=1`, `search.php?t=${T.orders}`, `advview.php?t=${T.orders}`,
-    `searchres.php?t=${T.orders}&q=1`, `search.php?t=${T.childbig}&lookup=1&q=Title`, 'execute.php'];
+  const pages = ['index.php', 'login.php', 'login.php?next=index.php', `tablelist.php?t=${T.orders}`,
+    `view.php?t=${T.orders}&k[]=1`, `edit.php?t=${T.orders}&k[]=1`, `add.php?t=${T.orders}`, `delete.php?t=${T.orders}&k[]=1`,
+    `search.php?t=${T.orders}`, `advview.php?t=${T.orders}`, `searchres.php?t=${T.orders}&q=1`,
+    `search.php?t=${T.childbig}&lookup=1&q=Title`, 'execute.php'];
 
   it('with $Admin set every page answers an unauthenticated request with the login page', async () => {
     site.setOptions({ Admin: 'boss', AdminPass: 'se"cr$et', ExtraQueries: ['INSERT INTO visits () VALUES ()'] });
@@ -179,6 +200,8 @@ describe('login', () => {
     const r = await c.post('execute.php', { csrf: token, action: 'delete', t: T.orders, 'k[]': '30' });
     assert.match(r.text, /id="LoginForm"/);
     assert.equal(count('orders'), before);
+    const failed = await c.post('login.php', { csrf: token, user: 'boss', pass: 'no', next: 'index.php' });
+    assert.equal(failed.status, 403);
     assert.equal(count('visits'), visits, 'nothing runs on the database before the login');
     noPhpProblems();
   });
@@ -190,13 +213,19 @@ describe('login', () => {
     const token = first.text.match(/name="csrf" value="([0-9a-f]+)"/)[1];
     const next = decode(first.text.match(/name="next" value="([^"]*)"/)[1]);
     assert.equal(next, `tablelist.php?t=${T.orders}&p=2`);
+    // Each failure answers with a new form token; the one before is spent.
+    let current = token;
     for (const [user, pass] of [['boss', 'wrong'], ['Boss', 'se"cr$et'], ['', ''], ['boss', 'se"cr$et ']]) {
-      const bad = await c.post('login.php', { csrf: token, user, pass, next });
+      const bad = await c.post('login.php', { csrf: current, user, pass, next });
       assert.equal(bad.status, 403);
       assert.match(bad.text, /not correct/);
+      const renewed = bad.text.match(/name="csrf" value="([0-9a-f]+)"/)[1];
+      assert.notEqual(renewed, current);
+      current = renewed;
     }
+    assert.match((await c.post('login.php', { csrf: token, user: 'boss', pass: 'se"cr$et', next })).text, /form has expired/);
     const idBefore = [...c.cookies.values()][0];
-    const ok = await c.post('login.php', { csrf: token, user: 'boss', pass: 'se"cr$et', next });
+    const ok = await c.post('login.php', { csrf: current, user: 'boss', pass: 'se"cr$et', next });
     assert.equal(ok.status, 303);
     assert.equal(ok.location, next);
     assert.notEqual([...c.cookies.values()][0], idBefore, 'the session id was not renewed');
@@ -210,6 +239,29 @@ describe('login', () => {
     const out = await c.post('login.php', { csrf: t2, logout: '1' });
     assert.equal(out.status, 303);
     assert.match((await c.get(next)).text, /id="LoginForm"/);
+    noPhpProblems();
+  });
+
+  it('each failed login makes the next wait longer, across sessions and names, until a login', async () => {
+    site.setOptions({ Admin: 'boss', AdminPass: 'pw' });
+    // Every attempt from a fresh session, as a guesser without cookies sends them.
+    const attempt = async (user, pass) => {
+      const c = new Client(php.base);
+      const csrf = await c.token('login.php');
+      const start = performance.now();
+      const r = await c.post('login.php', { csrf, user, pass, next: 'index.php' });
+      return { status: r.status, ms: performance.now() - start };
+    };
+    // 0.25 s, then twice as long each time (to 3 s); the last counts by the client's address.
+    for (const [user, least] of [['boss', 250], ['boss', 500], ['boss', 1000], ['somebody', 2000]]) {
+      const { status, ms } = await attempt(user, 'guess');
+      assert.equal(status, 403);
+      assert.ok(ms >= least * 0.95 && ms < least + 1000, `${user}: ${Math.round(ms)} ms, expected about ${least}`);
+    }
+    assert.equal((await attempt('boss', 'pw')).status, 303);
+    const after = await attempt('boss', 'guess');
+    assert.ok(after.ms < 1500, `a login resets the count: ${Math.round(after.ms)} ms`);
+    assert.equal((await attempt('boss', 'pw')).status, 303);
     noPhpProblems();
   });
 
@@ -589,6 +641,9 @@ describe('connection', () => {
       other.setOptions({ Admin: 'boss', AdminPass: 'x' });
       breakPassword();
       assert.match((await new Client(srv.base).get('index.php')).text, /id="LoginForm"/);
+      const login = await new Client(srv.base).get('login.php');
+      assert.equal(login.status, 200);
+      assert.match(login.text, /id="LoginForm"/);
       assert.deepEqual(srv.problems(), []);
     } finally {
       await srv.stop();
