@@ -2,11 +2,12 @@
 
 #include "generator/GenerationLog.h"
 
+#include "common/SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <array>
 
@@ -76,9 +77,9 @@ QByteArray scriptBytes(const QStringList& lines)
     return bytes;
 }
 
-// Replaces the file at `path` with `bytes` in one step, so a failure leaves the earlier file (or
-// none) and never a half-written one. A file marked read-only is refused even where the user's
-// rights would allow writing it, as the mark asks.
+// Replaces the file at `path` with `bytes` in one step, so a failure (a full disk included) leaves
+// the earlier file (or none) byte for byte and never a short one. A file marked read-only is
+// refused even where the user's rights would allow writing it, as the mark asks.
 WriteOutcome saveWholeFile(const QString& path, const QByteArray& bytes)
 {
     WriteOutcome outcome{path, {}};
@@ -88,31 +89,66 @@ WriteOutcome saveWholeFile(const QString& path, const QByteArray& bytes)
         outcome.Error = QStringLiteral("the file is read-only");
         return outcome;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        outcome.Error = file.errorString();
-        return outcome;
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        outcome.Error = file.errorString();
-        file.cancelWriting();
-    }
+    outcome.Error = writeWholeFile(path, bytes);
     return outcome;
 }
 
-// Byte-for-byte copy that replaces an existing target. Returns the reason of a failure, or an
-// empty text.
-QString copyWholeFile(const QString& source, const QString& target)
+// Why a byte-for-byte copy failed: the source could not be read, or the target not written.
+struct CopyFailure {
+    QString Reason;
+    bool TargetFailed = false;
+};
+
+// Byte-for-byte copy that replaces an existing target. An empty Reason means it was copied.
+CopyFailure copyWholeFile(const QString& source, const QString& target)
 {
     if (QFileInfo(source).isDir())
-        return QStringLiteral("%1 is a folder").arg(displayPath(source));
+        return {QStringLiteral("%1 is a folder").arg(displayPath(source))};
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return in.errorString();
+        return {in.errorString()};
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        return in.errorString();
-    return saveWholeFile(target, bytes).Error;
+        return {in.errorString()};
+    const QString written = saveWholeFile(target, bytes).Error;
+    return {written, !written.isEmpty()};
+}
+
+// The page that reads $FKInfo splits "table.column" at the first dot whose left part names a
+// table of the site, or else at the first dot; this is the table it finds.
+QString pageLookupTable(const QString& target, const QStringList& siteTables)
+{
+    QString found;
+    for (qsizetype dot = target.indexOf(u'.'); dot >= 0; dot = target.indexOf(u'.', dot + 1)) {
+        const QString table = target.left(dot);
+        if (found.isNull())
+            found = table;
+        if (siteTables.contains(table))
+            return table;
+    }
+    return found;
+}
+
+// Whether the lookup text "table.column" of `field` comes back as the same table and column. The
+// table is the field's parent table when the text starts with it, else the one site table it
+// starts with; with several such tables, or none and more than one dot, the text is ambiguous.
+bool lookupSplitsBack(const ChosenField& field, const QStringList& siteTables)
+{
+    const QString& target = field.LookupTarget;
+    const QString parsed = pageLookupTable(target, siteTables);
+    if (parsed.isNull())
+        return false;
+    if (!field.ParentTable.isEmpty() && target.startsWith(field.ParentTable + u'.'))
+        return parsed == field.ParentTable;
+    qsizetype candidates = 0;
+    for (const QString& table : siteTables)
+        candidates += target.startsWith(table + u'.') ? 1 : 0;
+    return candidates == 1 || (candidates == 0 && target.count(u'.') == 1);
+}
+
+bool survivesEncoding(const QString& text)
+{
+    return QString::fromLocal8Bit(text.toLocal8Bit()) == text;
 }
 
 }  // namespace
@@ -131,7 +167,8 @@ GenerationResult phpCreator::Generate(const WizardChoices& choices)
         return result;
     }
 
-    result.Warnings = CopyTemplates(choices);
+    if (!CopyTemplates(choices, result))
+        return result;
     AppendLogLine(QStringLiteral("Copying Templates..."));
     m_log.SetGenerationStage(1);
     AppendLogLine(QStringLiteral("Templates copied successfully."));
@@ -154,6 +191,9 @@ GenerationResult phpCreator::Generate(const WizardChoices& choices)
     }
     AppendLogLine(QStringLiteral("Creating configuration data..."));
     AppendLogLine(QStringLiteral("Parsing data..."));
+    result.NameWarnings = UnrepresentableNames(choices);
+    for (const QString& warning : result.NameWarnings)
+        AppendLogLine(warning);
     m_log.SetGenerationStage(3);
     AppendLogLine(QStringLiteral("Task completed successfully."));
 
@@ -161,42 +201,53 @@ GenerationResult phpCreator::Generate(const WizardChoices& choices)
     return result;
 }
 
-QStringList phpCreator::CopyTemplates(const WizardChoices& choices)
+bool phpCreator::CopyTemplates(const WizardChoices& choices, GenerationResult& result)
 {
-    QStringList failures;
     // Each copy logs its row's line; a failure adds a line after it naming the file and the reason.
-    auto copy = [&](const QString& source, const QString& target, const QString& line) {
-        const QString reason = copyWholeFile(source, target);
+    // A template that could not be written stops the run: the site would miss it or keep a stale one.
+    auto copy = [&](const QString& source, const QString& target, const QString& line, bool required) {
+        const CopyFailure failure = copyWholeFile(source, target);
         AppendLogLine(line);
-        if (reason.isEmpty())
-            return;
+        if (failure.Reason.isEmpty())
+            return true;
+        if (required && failure.TargetFailed) {
+            result.FailedFile = displayPath(target);
+            result.Reason = failure.Reason;
+            return false;
+        }
         const QString warning = QStringLiteral("Warning: could not copy %1 to %2: %3")
-                                    .arg(displayPath(source), displayPath(target), reason);
-        failures << warning;
+                                    .arg(displayPath(source), displayPath(target), failure.Reason);
+        result.Warnings << warning;
         AppendLogLine(warning);
+        return true;
     };
 
     const QString templates = m_programFolder + QStringLiteral("/templates/");
     const QString destination = choices.DestinationFolder + u'/';
     for (const TemplateRow& row : kTemplates) {
         const QString name = QString::fromLatin1(row.file);
-        copy(templates + name, destination + name,
-             QStringLiteral("Copying ") + QString::fromLatin1(row.logSuffix));
+        if (!copy(templates + name, destination + name,
+                  QStringLiteral("Copying ") + QString::fromLatin1(row.logSuffix), true))
+            return false;
     }
 
     const QString stylesheet = choices.Appearance.StylesheetPath;
     if (!stylesheet.isEmpty())
-        copy(stylesheet, destination + FileNameOf(stylesheet), QStringLiteral("Copying CSS..."));
-    return failures;
+        copy(stylesheet, destination + FileNameOf(stylesheet), QStringLiteral("Copying CSS..."), false);
+    return true;
 }
 
 WriteOutcome phpCreator::WriteDatabaseScript(const WizardChoices& choices) const
 {
     const ConnectionSettings& c = choices.Connection;
-    // The PHP call takes another port as host:port; the default port is left out.
+    // The PHP call takes another port as host:port, an IPv6 address in brackets ([::1]:3307) so
+    // that its own colons stay apart from the port's; the default port is left out.
     QString host = c.ServerName;
-    if (c.Port != kDefaultPort)
+    if (c.Port != kDefaultPort) {
+        if (host.count(u':') > 1 && !host.startsWith(u'['))
+            host = u'[' + host + u']';
         host += u':' + QString::number(c.Port);
+    }
 
     const QStringList lines{
         QStringLiteral("<?php"),
@@ -305,6 +356,46 @@ QString phpCreator::FileNameOf(const QString& path)
 {
     const qsizetype separator = path.lastIndexOf(u'/');
     return separator < 0 ? QString() : path.mid(separator + 1);
+}
+
+QStringList phpCreator::UnrepresentableNames(const WizardChoices& choices)
+{
+    QStringList siteTables;
+    for (const SelectedTable& table : choices.SelectedTables)
+        siteTables << table.TableName;
+
+    QStringList warnings;
+    auto warn = [&](const QString& what, const QString& why) {
+        warnings << QStringLiteral("Warning: config.php cannot represent %1 exactly: %2.").arg(what, why);
+    };
+    const QString lost = QStringLiteral("the system's 8-bit encoding lacks some of its characters");
+    for (const SelectedTable& table : choices.SelectedTables) {
+        if (!survivesEncoding(table.TableName))
+            warn(QStringLiteral("the table name \"%1\"").arg(table.TableName), lost);
+        for (const ChosenField& field : table.ChosenFields) {
+            const QString column =
+                QStringLiteral("the column name \"%1\" of table \"%2\"").arg(field.Name, table.TableName);
+            if (!survivesEncoding(field.Name))
+                warn(column, lost);
+            // $Tables joins the column names with "@".
+            if (field.Name.contains(u'@'))
+                warn(column, QStringLiteral("\"@\" separates the column names in $Tables"));
+            if (field.LookupTarget.isEmpty())
+                continue;
+            // $FKInfo holds "column@->table.column;" for every lookup.
+            const QString lookup = QStringLiteral("the lookup \"%1\" of column \"%2\" in table \"%3\"")
+                                       .arg(field.LookupTarget, field.Name, table.TableName);
+            if (field.Name.contains(u';') || field.LookupTarget.contains(u';'))
+                warn(lookup, QStringLiteral("\";\" ends each lookup entry in $FKInfo"));
+            if (field.Name.contains(QStringLiteral("@->")))
+                warn(lookup, QStringLiteral("\"@->\" separates a column from its lookup in $FKInfo"));
+            if (!lookupSplitsBack(field, siteTables))
+                warn(lookup, QStringLiteral("its table name and column name cannot be told apart"));
+            if (!survivesEncoding(field.LookupTarget))
+                warn(lookup, lost);
+        }
+    }
+    return warnings;
 }
 
 void phpCreator::AppendLogLine(const QString& text)

@@ -17,13 +17,16 @@ struct WriteOutcome {
     bool Ok() const { return Error.isEmpty(); }
 };
 
-// The outcome of a whole run. A run that stopped names the script it could not write; a run that
-// finished may still carry warnings, one per template or stylesheet that could not be copied.
+// The outcome of a whole run. A run that stopped names the script or template it could not write;
+// a run that finished may still carry warnings: one per template or stylesheet that could not be
+// read for copying (or stylesheet that could not be written), and one per name that config.php
+// cannot represent exactly.
 struct GenerationResult {
     bool Succeeded = false;
     QString FailedFile;
     QString Reason;
     QStringList Warnings;
+    QStringList NameWarnings;
 };
 
 class phpCreator {
@@ -32,12 +35,14 @@ public:
     phpCreator(const QString& programFolder, GenerationLog& log);
 
     // The whole run: templates and stylesheet, then database.php, then config.php. Stops at the
-    // first script that cannot be written, leaving the stage counter where it was.
+    // first script or template that cannot be written, leaving the stage counter where it was.
     GenerationResult Generate(const WizardChoices& choices);
 
     // Copies the seventeen templates and the stylesheet, logging one line per row (and one more
-    // naming the file and the reason when a copy failed). Returns those failure texts.
-    QStringList CopyTemplates(const WizardChoices& choices);
+    // naming the file and the reason when a template could not be read or the stylesheet not
+    // copied: those go to result.Warnings). A template that could not be written to the
+    // destination stops the copying: result names it, and the result is false.
+    bool CopyTemplates(const WizardChoices& choices, GenerationResult& result);
 
     WriteOutcome WriteDatabaseScript(const WizardChoices& choices) const;
     WriteOutcome WriteConfigScript(const WizardChoices& choices) const;
@@ -47,6 +52,9 @@ public:
     static QString MakeString(const QString& value);
     // The part of `path` after its last separator; empty when there is none.
     static QString FileNameOf(const QString& path);
+    // One warning line for every table, column or lookup name that config.php cannot carry
+    // exactly: a separator of its lists inside a name, or a character the 8-bit encoding lacks.
+    static QStringList UnrepresentableNames(const WizardChoices& choices);
 
     // Appends a line to the log and lets pending events run, so the line is painted at once.
     void AppendLogLine(const QString& text);

@@ -1,5 +1,6 @@
 #include "stylesheet/frmCSSBuilder.h"
 
+#include "common/SafeFile.h"
 #include "dialogs/UserDialogs.h"
 #include "stylesheet/UpDown.h"
 
@@ -13,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStackedWidget>
 
 namespace {
@@ -127,28 +127,43 @@ void frmCSSBuilder::onSizeEdited(int index)
     item.SizeUpDown->setValue(typed);
 }
 
+// Only the properties that were set are written: a box left empty gives no declaration, and a rule
+// left without any is left out.
 QString frmCSSBuilder::buildStylesheet() const
 {
+    const auto isSet = [](const QString& value) { return !value.trimmed().isEmpty(); };
     QString css;
     for (const ItemPage& item : m_items) {
-        css += item.Selector + QStringLiteral("font-family: ") + FontFamilyValue(item.Font->currentText()) +
-               QStringLiteral("; font-size: ") + FontSizeValue(item.Size->text()) + QStringLiteral("; color: ") +
-               item.Color->text() + u';';
+        QStringList values;
+        const QString family = FontFamilyValue(item.Font->currentText());
+        if (isSet(family))
+            values << QStringLiteral("font-family: ") + family;
+        if (isSet(item.Size->text()))
+            values << QStringLiteral("font-size: ") + FontSizeValue(item.Size->text());
+        if (isSet(item.Color->text()))
+            values << QStringLiteral("color: ") + item.Color->text();
+        QString rule = values.isEmpty() ? QString() : values.join(QStringLiteral("; ")) + u';';
         if (item.Bold->isChecked())
-            css += QStringLiteral("font-weight:bold;");
+            rule += QStringLiteral("font-weight:bold;");
         if (item.Italic->isChecked())
-            css += QStringLiteral("font-style:italic;");
+            rule += QStringLiteral("font-style:italic;");
         if (item.Underline->isChecked())
-            css += QStringLiteral("text-decoration:underline;");
-        css += QStringLiteral("background-color: ") + item.Background->text() + QStringLiteral(" }") + kCrLf;
+            rule += QStringLiteral("text-decoration:underline;");
+        if (isSet(item.Background->text()))
+            rule += QStringLiteral("background-color: ") + item.Background->text();
+        if (!rule.isEmpty())
+            css += item.Selector + rule + QStringLiteral(" }") + kCrLf;
     }
-    const auto decoration = [](const QCheckBox* underline) {
-        return underline->isChecked() ? QStringLiteral("underline ") : QStringLiteral("none ");
+    const auto linkRule = [&](const QString& selector, const QLineEdit* color, const QCheckBox* underline) {
+        QString rule = selector;
+        if (isSet(color->text()))
+            rule += QStringLiteral("COLOR: ") + color->text() + QStringLiteral("; ");
+        rule += QStringLiteral("text-decoration: ");
+        rule += underline->isChecked() ? QStringLiteral("underline ") : QStringLiteral("none ");
+        return rule + QStringLiteral(" }") + kCrLf;
     };
-    css += QStringLiteral("A:hover { COLOR: ") + Text14->text() + QStringLiteral("; text-decoration: ") +
-           decoration(Check13) + QStringLiteral(" }") + kCrLf;
-    css += QStringLiteral("A:visited { COLOR: ") + Text15->text() + QStringLiteral("; text-decoration: ") +
-           decoration(Check14) + QStringLiteral(" }") + kCrLf;
+    css += linkRule(QStringLiteral("A:hover { "), Text14, Check13);
+    css += linkRule(QStringLiteral("A:visited { "), Text15, Check14);
     return css;
 }
 
@@ -173,14 +188,9 @@ void frmCSSBuilder::onSaveAs()
     text.replace(u'\n', kCrLf);
     text += kCrLf;
 
-    // The file is replaced only once the new content is complete, so a failed write leaves an
-    // existing stylesheet as it was.
-    QSaveFile file(fileName);
-    QString error;
-    if (!file.open(QIODevice::WriteOnly))
-        error = file.errorString();
-    else if (file.write(text.toLocal8Bit()) < 0 || !file.commit())
-        error = file.errorString();
+    // The file is replaced only once the new content is complete, so a failed write (a full disk
+    // included) leaves an existing stylesheet as it was.
+    const QString error = writeWholeFile(fileName, text.toLocal8Bit());
     if (!error.isEmpty()) {
         showMessage(this,
                     QStringLiteral("The stylesheet could not be saved to %1:\n%2")

@@ -46,11 +46,11 @@ bool frmWizard::RunGeneration()
                     MessageIcon::Critical);
         return false;
     }
-    if (!result.Warnings.isEmpty()) {
+    if (!result.Warnings.isEmpty() || !result.NameWarnings.isEmpty()) {
         QCoreApplication::processEvents();
-        const qsizetype count = result.Warnings.size();
+        const qsizetype count = result.Warnings.size() + result.NameWarnings.size();
         const QString text =
-            QStringLiteral("Scripts created with %1 %2: the log lists the files that could not be copied.")
+            QStringLiteral("Scripts created with %1 %2: the log lists them.")
                 .arg(count)
                 .arg(count == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"));
         showMessage(this, text, MessageIcon::Exclamation);

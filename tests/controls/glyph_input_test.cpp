@@ -2,6 +2,7 @@
 
 #include "controls/GlyphButton.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMimeData>
@@ -49,6 +50,21 @@ protected:
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(x, 10, 100, 30);
         return b;
+    }
+
+    // The timers registered for `root` and every object inside it.
+    using Timer = QPair<QObject*, int>;
+    static QList<Timer> timersIn(QObject& root)
+    {
+        QObjectList objects = root.findChildren<QObject*>();
+        objects.prepend(&root);
+        QList<Timer> timers;
+        QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+        for (QObject* o : objects) {
+            for (const QAbstractEventDispatcher::TimerInfo& t : dispatcher->registeredTimers(o))
+                timers.append({o, t.timerId});
+        }
+        return timers;
     }
 
     QWidget window;
@@ -103,12 +119,20 @@ TEST_F(GlyphInput, HoverEndsWithinOneIntervalAfterThePointerLeavesAndIsReportedO
 
     // Into another button and back: each entry and exit once.
     QTest::mouseMove(last, QPoint(10, 10));
+    const QList<Timer> beforeEntry = timersIn(window);
     QTest::mouseMove(button, QPoint(10, 10));
     EXPECT_EQ(log.last(), "hover 1");
-    // A button destroyed while hovered stops its timer.
+
+    // A button destroyed while hovered stops its timer: the timer the entry started, wherever it
+    // was registered, is gone with the button.
+    QList<Timer> started = timersIn(window);
+    for (const Timer& t : beforeEntry)
+        started.removeAll(t);
+    ASSERT_FALSE(started.isEmpty()) << "no timer runs while the button is hovered";
     delete button;
     button = nullptr;
-    QTest::qWait(2 * GlyphButton::HoverInterval);
+    for (const Timer& t : started)
+        EXPECT_FALSE(QAbstractEventDispatcher::instance()->unregisterTimer(t.second)) << "timer " << t.second;
 }
 
 TEST_F(GlyphInput, SpacePressesAndClicksArrowsMoveFocusOtherKeysAreReported)

@@ -71,3 +71,28 @@ TEST_F(DatabaseScript, QuotesDollarsAndBackslashesReachPhpUnchanged)
     EXPECT_EQ(run.output, dumpString(c.ServerName) + dumpString(c.UserName) + dumpString(c.Password)
                               + dumpString(c.DatabaseName) + QByteArrayLiteral("int(7)\n"));
 }
+
+// An IPv6 address holds colons of its own: with another port it goes in brackets, the form the
+// site's connection code reads.
+TEST_F(DatabaseScript, AnIPv6AddressWithAnotherPortIsBracketed)
+{
+    const struct {
+        const char* server;
+        int16_t port;
+        const char* host;
+    } cases[] = {
+        {"::1", 3307, "[::1]:3307"},
+        {"fd00::2", 3310, "[fd00::2]:3310"},
+        {"[::1]", 3307, "[::1]:3307"},
+        {"::1", 3306, "::1"},
+        {"127.0.0.1", 3307, "127.0.0.1:3307"},
+    };
+    for (const auto& c : cases) {
+        choices.Connection.ServerName = QString::fromLatin1(c.server);
+        choices.Connection.Port = c.port;
+        ASSERT_TRUE(creator.WriteDatabaseScript(choices).Ok());
+        EXPECT_EQ(readFile(path()).split('\n').value(1),
+                  QByteArray("$db = mysql_connect(\"") + c.host + "\",\"web\", \"\");\r")
+            << c.server << " " << c.port;
+    }
+}

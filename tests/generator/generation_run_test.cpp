@@ -1,8 +1,12 @@
 // Whole generation runs into temporary folders: the log, the stage counter, copied files, stops.
+#include "FullDisk.h"
 #include "GeneratorFixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -119,24 +123,144 @@ TEST_F(GenerationRun, MissingTemplateIsNamedAfterItsLineAndTheRunCompletes)
     EXPECT_EQ(log.GenerationStage(), 3);
 }
 
-TEST_F(GenerationRun, MissingDestinationStopsAtTheDatabaseScript)
+TEST_F(GenerationRun, MissingDestinationStopsAtTheFirstTemplate)
 {
     const QString absent = folders.destinationFile(QStringLiteral("absent"));
     choices.DestinationFolder = absent + QStringLiteral("/");
     const GenerationResult result = generate();
     EXPECT_FALSE(result.Succeeded);
-    EXPECT_EQ(result.FailedFile, absent + QStringLiteral("/database.php"));
+    EXPECT_EQ(result.FailedFile, absent + QStringLiteral("/add.php"));
     EXPECT_FALSE(result.Reason.isEmpty());
-    EXPECT_EQ(log.GenerationStage(), 1);
-    // Every copy failed and says so; the log ends with the first stage's completion line.
-    EXPECT_EQ(result.Warnings.size(), 18);
-    const QStringList& lines = log.Lines();
-    ASSERT_EQ(lines.size(), 18 * 2 + 2);
-    EXPECT_EQ(lines.mid(lines.size() - 2),
-              (QStringList{QStringLiteral("Copying Templates..."), QStringLiteral("Templates copied successfully.")}));
-    for (qsizetype i = 0; i < 18; ++i)
-        EXPECT_EQ(lines[2 * i + 1], result.Warnings[i]);
+    EXPECT_EQ(log.GenerationStage(), 0);
+    EXPECT_TRUE(result.Warnings.isEmpty());
+    EXPECT_EQ(log.Lines(), QStringList{QStringLiteral("Copying \\add.php...")});
     EXPECT_FALSE(QFile::exists(absent));
+}
+
+// A full disk: every file of the earlier run stays byte for byte, and the run fails instead of
+// reporting a success over empty files.
+TEST_F(GenerationRun, AFullDiskFailsTheRunAndLeavesEveryEarlierFileAsItWas)
+{
+    qmtest::FullDisk disk;
+    choices.DestinationFolder = disk.path() + QStringLiteral("/");
+    ASSERT_TRUE(generate().Succeeded);
+    QMap<QString, QByteArray> earlier;
+    for (const QString& name : QDir(disk.path()).entryList(QDir::Files))
+        earlier.insert(name, readFile(disk.file(name)));
+    ASSERT_EQ(earlier.size(), 20);
+    const qsizetype firstRun = log.Lines().size();
+    choices.Options.RecordsPerPage = 25;
+    choices.Connection.Password = QStringLiteral("changed");
+
+    disk.fill();
+    const GenerationResult result = generate();
+    disk.release();
+
+    EXPECT_FALSE(result.Succeeded);
+    EXPECT_EQ(result.FailedFile, QDir::cleanPath(disk.file(QStringLiteral("add.php"))));
+    EXPECT_FALSE(result.Reason.isEmpty());
+    EXPECT_EQ(log.Lines().mid(firstRun), QStringList{QStringLiteral("Copying \\add.php...")});
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files), earlier.keys());
+    for (auto it = earlier.cbegin(); it != earlier.cend(); ++it)
+        EXPECT_EQ(readFile(disk.file(it.key())), it.value()) << it.key().toStdString();
+
+    // The two scripts on their own fail the same way.
+    GenerationLog quiet;
+    const phpCreator creator(folders.programFolder(), quiet);
+    disk.fill();
+    const WriteOutcome database = creator.WriteDatabaseScript(choices);
+    const WriteOutcome config = creator.WriteConfigScript(choices);
+    disk.release();
+    EXPECT_FALSE(database.Ok());
+    EXPECT_FALSE(config.Ok());
+    EXPECT_EQ(readFile(disk.file(QStringLiteral("database.php"))), earlier.value(QStringLiteral("database.php")));
+    EXPECT_EQ(readFile(disk.file(QStringLiteral("config.php"))), earlier.value(QStringLiteral("config.php")));
+}
+
+// config.php keeps its format; a name it cannot carry exactly is a warning line after
+// "Parsing data..." and counts as a warning of the run.
+TEST_F(GenerationRun, NamesConfigCannotCarryAreWarned)
+{
+    const QString cannot = QStringLiteral("Warning: config.php cannot represent ");
+    struct Case {
+        const char* what;
+        std::function<void(WizardChoices&)> change;
+        QStringList warnings;
+    };
+    auto name = [](WizardChoices& c) -> ChosenField& { return c.SelectedTables[0].ChosenFields[1]; };
+    auto addTable = [](WizardChoices& c, const QString& table) {
+        ChosenField f;
+        f.Name = QStringLiteral("c");
+        c.SelectedTables.append(SelectedTable{table, {f}});
+    };
+    const Case cases[] = {
+        {"plain lookup", [&](WizardChoices& c) { name(c).LookupTarget = QStringLiteral("customers.id"); }, {}},
+        {"@ in a column", [&](WizardChoices& c) { name(c).Name = QStringLiteral("a@b"); },
+         {cannot + QStringLiteral("the column name \"a@b\" of table \"customers\" exactly: "
+                                  "\"@\" separates the column names in $Tables.")}},
+        {"; in a looked-up column",
+         [&](WizardChoices& c) {
+             name(c).Name = QStringLiteral("x;y");
+             name(c).LookupTarget = QStringLiteral("customers.id");
+         },
+         {cannot + QStringLiteral("the lookup \"customers.id\" of column \"x;y\" in table \"customers\" exactly: "
+                                  "\";\" ends each lookup entry in $FKInfo.")}},
+        {"; in a lookup", [&](WizardChoices& c) { name(c).LookupTarget = QStringLiteral("customers.i;d"); },
+         {cannot + QStringLiteral("the lookup \"customers.i;d\" of column \"name\" in table \"customers\" exactly: "
+                                  "\";\" ends each lookup entry in $FKInfo.")}},
+        {"@-> in a looked-up column",
+         [&](WizardChoices& c) {
+             name(c).Name = QStringLiteral("n@->m");
+             name(c).LookupTarget = QStringLiteral("customers.id");
+         },
+         {cannot + QStringLiteral("the column name \"n@->m\" of table \"customers\" exactly: "
+                                  "\"@\" separates the column names in $Tables."),
+          cannot + QStringLiteral("the lookup \"customers.id\" of column \"n@->m\" in table \"customers\" exactly: "
+                                  "\"@->\" separates a column from its lookup in $FKInfo.")}},
+        // "customers.x.y": table customers.x, column y, or table customers, column x.y?
+        {"dotted names told apart by the parent table",
+         [&](WizardChoices& c) {
+             addTable(c, QStringLiteral("customers.x"));
+             name(c).LookupTarget = QStringLiteral("customers.x.y");
+             name(c).ParentTable = QStringLiteral("customers");
+         },
+         {}},
+        {"dotted names the page splits elsewhere",
+         [&](WizardChoices& c) {
+             addTable(c, QStringLiteral("customers.x"));
+             name(c).LookupTarget = QStringLiteral("customers.x.y");
+             name(c).ParentTable = QStringLiteral("customers.x");
+         },
+         {cannot + QStringLiteral("the lookup \"customers.x.y\" of column \"name\" in table \"customers\" exactly: "
+                                  "its table name and column name cannot be told apart.")}},
+        {"dotted names without a parent table",
+         [&](WizardChoices& c) {
+             addTable(c, QStringLiteral("customers.x"));
+             name(c).LookupTarget = QStringLiteral("customers.x.y");
+         },
+         {cannot + QStringLiteral("the lookup \"customers.x.y\" of column \"name\" in table \"customers\" exactly: "
+                                  "its table name and column name cannot be told apart.")}},
+        {"a dotted column of the one table it can be", [&](WizardChoices& c) {
+             name(c).LookupTarget = QStringLiteral("customers.e.mail"); }, {}},
+        {"a character the file's encoding lacks",
+         [&](WizardChoices& c) { c.SelectedTables[0].TableName = QStringLiteral("t") + QChar(0xD800); },
+         {cannot + QStringLiteral("the table name \"t") + QChar(0xD800)
+          + QStringLiteral("\" exactly: the system's 8-bit encoding lacks some of its characters.")}},
+    };
+    const WizardChoices plain = choices;
+    for (const Case& c : cases) {
+        choices = plain;
+        c.change(choices);
+        const qsizetype before = log.Lines().size();
+        const GenerationResult result = generate();
+        EXPECT_TRUE(result.Succeeded) << c.what;
+        EXPECT_TRUE(result.Warnings.isEmpty()) << c.what;
+        EXPECT_EQ(result.NameWarnings, c.warnings) << c.what;
+        QStringList expected = cleanRunLines(true);
+        for (qsizetype i = 0; i < c.warnings.size(); ++i)
+            expected.insert(expected.indexOf(QStringLiteral("Parsing data...")) + 1 + i, c.warnings[i]);
+        EXPECT_EQ(log.Lines().mid(before), expected) << c.what;
+    }
 }
 
 TEST_F(GenerationRun, ReadOnlyConfigScriptStopsTheRunAtStageTwo)

@@ -110,22 +110,23 @@ TEST_F(GenerateStep, GeneratingTwiceListsBothRuns)
               (QStringList{QStringLiteral("Scripts created successfully"), QStringLiteral("Scripts created successfully")}));
 }
 
-TEST_F(GenerateStep, FilesThatWereNotCopiedAreCountedInsteadOfClaimingSuccess)
+TEST_F(GenerateStep, FilesThatWereNotCopiedAndNamesConfigCannotCarryAreCountedInsteadOfClaimingSuccess)
 {
     QFile::remove(folders.templateFile(QStringLiteral("up.gif")));
     QFile::remove(folders.templateFile(QStringLiteral("down.gif")));
+    wizard.Choices().SelectedTables[0].ChosenFields[1].Name = QStringLiteral("a@b");
     generate();
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("Scripts created with 2 warnings: the log lists the files that could not be copied."));
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Scripts created with 3 warnings: the log lists them."));
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
     const QStringList lines = logList();
-    ASSERT_EQ(lines.size(), cleanRunLines(true).size() + 2);
+    ASSERT_EQ(lines.size(), cleanRunLines(true).size() + 3);
+    EXPECT_TRUE(lines[lines.indexOf(QStringLiteral("Parsing data...")) + 1].contains(QStringLiteral("\"a@b\"")));
     EXPECT_TRUE(lines[lines.indexOf(QStringLiteral("Copying \\up.gif...")) + 1].contains(QStringLiteral("/up.gif")));
     EXPECT_TRUE(lines[lines.indexOf(QStringLiteral("Copying \\down.gif...")) + 1].contains(QStringLiteral("/down.gif")));
 }
 
-TEST_F(GenerateStep, MissingDestinationClosesTheWindowAtOnceAndNamesDatabaseScript)
+TEST_F(GenerateStep, MissingDestinationClosesTheWindowAtOnceAndNamesTheFirstTemplate)
 {
     wizard.Choices().DestinationFolder = folders.destinationFile(QStringLiteral("gone")) + QStringLiteral("/");
     int result = -1;
@@ -140,9 +141,9 @@ TEST_F(GenerateStep, MissingDestinationClosesTheWindowAtOnceAndNamesDatabaseScri
     EXPECT_EQ(result, QDialog::Rejected);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(
-        QStringLiteral("The scripts were not created: %1/database.php could not be written: ")
+        QStringLiteral("The scripts were not created: %1/add.php could not be written: ")
             .arg(folders.destinationFile(QStringLiteral("gone")))));
-    EXPECT_EQ(logList().last(), QStringLiteral("Templates copied successfully."));
+    EXPECT_EQ(logList(), QStringList{QStringLiteral("Copying \\add.php...")});
 }
 
 // Escape or the close box while the run goes on must not end the window before the run does.

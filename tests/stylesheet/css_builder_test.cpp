@@ -1,6 +1,7 @@
 // The appearance builder window: its pages, the size arrows, the colour buttons, the text
 // "Generate" builds and what "Save As" writes.
 #include "BuilderFixture.h"
+#include "FullDisk.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,14 +14,15 @@ using namespace qmtest;
 
 namespace {
 
-// The four item lines and the two link lines with nothing chosen, as the text box shows them.
+// The four item lines and the two link lines with nothing chosen, as the text box shows them: the
+// size boxes start at 10, every other box is empty and gives no declaration.
 const QStringList kUntouched = {
-    QStringLiteral("BODY { font-family: ; font-size: 10pt; color: ;background-color:  }"),
-    QStringLiteral("TR.Header { font-family: ; font-size: 10pt; color: ;background-color:  }"),
-    QStringLiteral("TR.TableAltRow { font-family: ; font-size: 10pt; color: ;background-color:  }"),
-    QStringLiteral("A:link { font-family: ; font-size: 10pt; color: ;background-color:  }"),
-    QStringLiteral("A:hover { COLOR: ; text-decoration: none  }"),
-    QStringLiteral("A:visited { COLOR: ; text-decoration: none  }"),
+    QStringLiteral("BODY { font-size: 10pt; }"),
+    QStringLiteral("TR.Header { font-size: 10pt; }"),
+    QStringLiteral("TR.TableAltRow { font-size: 10pt; }"),
+    QStringLiteral("A:link { font-size: 10pt; }"),
+    QStringLiteral("A:hover { text-decoration: none  }"),
+    QStringLiteral("A:visited { text-decoration: none  }"),
     QString(),
 };
 
@@ -102,7 +104,7 @@ TEST_F(Builder, OpensOnTheBodyPageWithEveryFontAndSaveAsDisabled)
     ASSERT_GE(withBlank, 0) << "no installed font has a blank in its name";
     control<QComboBox>("cFonts")->setCurrentIndex(withBlank);
     generate();
-    EXPECT_EQ(lines()[0], QStringLiteral("BODY { font-family: \"%1\"; font-size: 10pt; color: ;background-color:  }")
+    EXPECT_EQ(lines()[0], QStringLiteral("BODY { font-family: \"%1\"; font-size: 10pt; }")
                               .arg(screenFonts[withBlank]));
 }
 
@@ -143,6 +145,32 @@ TEST_F(Builder, GenerateWithNothingChosen)
     EXPECT_TRUE(control("Command1")->isEnabled());
 }
 
+// Boxes left empty (or blank) give no declaration; a rule without any is left out, and one with all
+// of them keeps its order.
+TEST_F(Builder, OnlyThePropertiesThatWereSetAreWritten)
+{
+    type("Text2", QString());
+    type("Text3", QStringLiteral("  "));
+    showItem(2);
+    type("Text8", QString());
+    type("Text9", QStringLiteral("#123456"));
+    showItem(3);
+    type("Text15", QStringLiteral("purple"));
+    generate();
+    EXPECT_EQ(lines(), (QStringList{kUntouched[1], QStringLiteral("TR.TableAltRow { color: #123456; }"), kUntouched[3],
+                                    kUntouched[4], QStringLiteral("A:visited { COLOR: purple; text-decoration: none  }"),
+                                    QString()}));
+
+    showItem(1);
+    typeFont("Combo1", QStringLiteral("Arial"));
+    type("Text6", QStringLiteral("#000000"));
+    tick("Check6");
+    type("Text5", QStringLiteral("#FFFFFF"));
+    generate();
+    EXPECT_EQ(lines()[0], QStringLiteral("TR.Header { font-family: Arial; font-size: 10pt; color: #000000;"
+                                         "font-weight:bold;background-color: #FFFFFF }"));
+}
+
 TEST_F(Builder, EachDecorationBoxAddsItsDeclarationToItsOwnLineOnly)
 {
     const char* declarations[3] = {"font-weight:bold;", "font-style:italic;", "text-decoration:underline;"};
@@ -153,8 +181,7 @@ TEST_F(Builder, EachDecorationBoxAddsItsDeclarationToItsOwnLineOnly)
             tick(boxes[d]);
             generate();
             QStringList expected = kUntouched;
-            expected[i].replace(QStringLiteral(";background-color"),
-                                QStringLiteral(";%1background-color").arg(QLatin1String(declarations[d])));
+            expected[i].replace(QStringLiteral(" }"), QStringLiteral("%1 }").arg(QLatin1String(declarations[d])));
             EXPECT_EQ(lines(), expected) << boxes[d];
             tick(boxes[d]);
         }
@@ -166,8 +193,8 @@ TEST_F(Builder, EachDecorationBoxAddsItsDeclarationToItsOwnLineOnly)
     tick("Check6");
     tick("Check5");
     generate();
-    EXPECT_EQ(lines()[1], QStringLiteral("TR.Header { font-family: ; font-size: 10pt; color: ;font-weight:bold;"
-                                         "font-style:italic;text-decoration:underline;background-color:  }"));
+    EXPECT_EQ(lines()[1], QStringLiteral("TR.Header { font-size: 10pt;font-weight:bold;"
+                                         "font-style:italic;text-decoration:underline; }"));
 }
 
 TEST_F(Builder, LinkUnderlineIsIndependentOfLinkBold)
@@ -175,16 +202,13 @@ TEST_F(Builder, LinkUnderlineIsIndependentOfLinkBold)
     showItem(3);
     tick("Check10");
     generate();
-    EXPECT_EQ(lines()[3], QStringLiteral("A:link { font-family: ; font-size: 10pt; color: ;"
-                                         "text-decoration:underline;background-color:  }"));
+    EXPECT_EQ(lines()[3], QStringLiteral("A:link { font-size: 10pt;text-decoration:underline; }"));
     tick("Check12");
     generate();
-    EXPECT_EQ(lines()[3], QStringLiteral("A:link { font-family: ; font-size: 10pt; color: ;font-weight:bold;"
-                                         "text-decoration:underline;background-color:  }"));
+    EXPECT_EQ(lines()[3], QStringLiteral("A:link { font-size: 10pt;font-weight:bold;text-decoration:underline; }"));
     tick("Check10");
     generate();
-    EXPECT_EQ(lines()[3], QStringLiteral("A:link { font-family: ; font-size: 10pt; color: ;font-weight:bold;"
-                                         "background-color:  }"));
+    EXPECT_EQ(lines()[3], QStringLiteral("A:link { font-size: 10pt;font-weight:bold; }"));
 }
 
 TEST_F(Builder, HoverAndVisitedLinesWithAndWithoutUnderline)
@@ -219,8 +243,8 @@ TEST_F(Builder, EachUpDownWritesIntoItsOwnSizeBox)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(control<QLineEdit>(kItems[i].size)->text(), expected[i]) << kItems[i].size;
     generate();
-    EXPECT_TRUE(lines()[0].contains(QStringLiteral("; font-size: 13pt;")));
-    EXPECT_TRUE(lines()[3].contains(QStringLiteral("; font-size: 1pt;")));
+    EXPECT_TRUE(lines()[0].contains(QStringLiteral("font-size: 13pt;")));
+    EXPECT_TRUE(lines()[3].contains(QStringLiteral("font-size: 1pt;")));
 
     // The range ends at 1 and 72.
     stepSize("UpDown4", -1);
@@ -238,7 +262,7 @@ TEST_F(Builder, EachUpDownWritesIntoItsOwnSizeBox)
     type("Text7", QStringLiteral("1.2em"));
     generate();
     EXPECT_EQ(control<QLineEdit>("Text7")->text(), QStringLiteral("1.2em"));
-    EXPECT_EQ(lines()[1], QStringLiteral("TR.Header { font-family: ; font-size: 1.2em; color: ;background-color:  }"));
+    EXPECT_EQ(lines()[1], QStringLiteral("TR.Header { font-size: 1.2em; }"));
 }
 
 TEST_F(Builder, ColourButtonsFillTheirOwnBoxStartingAtTheLastColour)
@@ -327,8 +351,7 @@ TEST_F(Builder, SaveAsWritesTheTextWithCrLfAndTellsWhereItWent)
     ASSERT_EQ(saved.count(), 2);
     EXPECT_EQ(dialogs.saveFolders.last(), path);
     QStringList second = kUntouched;
-    second[2] = QStringLiteral("TR.TableAltRow { font-family: Arial; font-size: 10pt; color: ;"
-                               "background-color: #EEEEEE }");
+    second[2] = QStringLiteral("TR.TableAltRow { font-family: Arial; font-size: 10pt;background-color: #EEEEEE }");
     EXPECT_EQ(read(path), second.join(QStringLiteral("\r\n")).toLocal8Bit() + "\r\n");
 
     // What the user changed in the text box is what is saved; a shorter text leaves nothing of
@@ -368,6 +391,23 @@ TEST_F(Builder, AFailedSaveNamesFileAndReasonAndKeepsTheStylesheet)
     EXPECT_TRUE(dialogs.messages[1].text.contains(QDir::toNativeSeparators(aFolder)));
     EXPECT_EQ(saved.count(), 0);
     EXPECT_TRUE(QFileInfo(aFolder).isDir());
+
+    // A full disk: the stylesheet saved there before stays byte for byte.
+    qmtest::FullDisk disk;
+    const QString earlier = disk.file(QStringLiteral("site.css"));
+    {
+        QFile f(earlier);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("BODY { color: red }\r\n");
+    }
+    disk.fill();
+    dialogs.fileNames.push_back(earlier);
+    click("Command1");
+    disk.release();
+    ASSERT_EQ(dialogs.messages.size(), 3);
+    EXPECT_TRUE(dialogs.messages[2].text.contains(QDir::toNativeSeparators(earlier)));
+    EXPECT_EQ(read(earlier), QByteArray("BODY { color: red }\r\n"));
+    EXPECT_EQ(saved.count(), 0);
 
     // The window stays usable: a good name afterwards saves.
     const QString good = folder.filePath(QStringLiteral("good.css"));
