@@ -215,14 +215,12 @@ void frmWizard::onNext()
         m_choices.Appearance.StylesheetPath = txtcss->text();
         break;
     case 8:
-        if (m_choices.DestinationFolder.isEmpty()) {
-            showMessage(this, QStringLiteral("A destination must be selected before generation"),
-                        MessageIcon::Exclamation);
+        if (!TakeDestinationFromBox())
             return;
-        }
         if (RunGeneration()) {
             QCoreApplication::processEvents();
-            showMessage(this, QStringLiteral("Scripts created successfully"), MessageIcon::Information);
+            showMessage(this, QStringLiteral("Scripts created successfully in %1").arg(m_choices.DestinationFolder),
+                        MessageIcon::Information);
         }
         break;
     default:

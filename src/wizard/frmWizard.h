@@ -133,6 +133,7 @@ private:
     void RunCssEditor();
     void OpenAppearanceBuilder();
     void BrowseDestination();
+    bool TakeDestinationFromBox();
     // Windows of their own, opened from the steps.
     void ShowStylesheetEditor(const QString& stylesheetPath);
     void ChooseDestinationFolder();

@@ -236,6 +236,44 @@ TEST_F(OptionSteps, DestinationComesOnlyFromAConfirmedFolder)
     EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), target.path() + QStringLiteral("/"));
 }
 
+// The scripts go to the folder the destination box shows, chosen with Browse or typed; a typed
+// folder must exist, as in the folder chooser, and the final message names the folder.
+TEST_F(OptionSteps, GenerateWritesToTheFolderTheDestinationBoxShows)
+{
+    for (int i = 0; i < 4; ++i)
+        ui.next();
+    ASSERT_EQ(ui.step(), 8);
+    QTemporaryDir browsed, typed;
+    dialogs.modalHandlers.insert(QStringLiteral("frmFolder"), [&browsed](QDialog& chooser) {
+        chooser.show();
+        chooser.findChild<QLineEdit*>(QStringLiteral("txtpath"))->setText(browsed.path());
+        QTest::mouseClick(chooser.findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+        return chooser.result();
+    });
+    ui.click("cmdDestBrowse");
+    ui.type("txtDestination", typed.path());
+    dialogs.clear();
+    ui.next();
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Scripts created successfully in %1/").arg(typed.path())});
+    EXPECT_TRUE(QFile::exists(typed.filePath(QStringLiteral("config.php"))));
+    EXPECT_FALSE(QFile::exists(browsed.filePath(QStringLiteral("config.php"))));
+    EXPECT_EQ(wizard.Choices().DestinationFolder, typed.path() + QStringLiteral("/"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), typed.path() + QStringLiteral("/"));
+
+    const struct {
+        QString box, message;
+    } refused[] = {{typed.filePath(QStringLiteral("missing")), QStringLiteral("folder dosnt exist")},
+                   {typed.filePath(QStringLiteral("config.php")), QStringLiteral("folder dosnt exist")},
+                   {QStringLiteral(" "), QStringLiteral("A destination must be selected before generation")}};
+    for (const auto& r : refused) {
+        ui.get<QLineEdit>("txtDestination")->setText(r.box);
+        dialogs.clear();
+        ui.next();
+        EXPECT_EQ(dialogs.texts(), QStringList{r.message}) << r.box.toStdString();
+        EXPECT_TRUE(dialogs.modals.isEmpty()) << r.box.toStdString();
+    }
+}
+
 TEST_F(OptionSteps, AppearanceBuilderStaysBesideTheWizardAndItsSaveBecomesTheStylesheet)
 {
     for (int i = 0; i < 3; ++i)
