@@ -190,12 +190,18 @@ void frmWizard::onNext()
                         MessageIcon::Exclamation);
             return;
         }
-        m_optionsFirstVisit = true;
+        if (!ConfirmRequiredColumnsLeftOut(false))
+            return;
+        // The boxes of step 4 take their defaults on the first arrival only.
+        m_optionsFirstVisit = !m_optionsChosen;
         advance(4);
         break;
     case 4:
         guarded([this] { CollectOptions(); });
         m_optionsFirstVisit = false;
+        m_optionsChosen = true;
+        if (!ConfirmRequiredColumnsLeftOut(true))
+            return;
         advance(5);
         break;
     case 5:
@@ -262,10 +268,7 @@ void frmWizard::nextFromConnection()
     if (!m_savedConnectionPicked)
         guarded([this] { OfferToSaveConnection(); });
 
-    lstAvTables->clear();
-    lstSelTables->clear();
-    cmdAppendTables->setEnabled(true);
-    cAllToright->setEnabled(true);
+    KeepOrClearTableLists();
 
     guarded([this] {
         FillSavedConnectionList();

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -162,4 +164,48 @@ TEST_F(Navigation, AppearanceEntryResetsTheStylesheetAndGenerateNeedsADestinatio
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("A destination must be selected before generation")});
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(ui.step(), 8);
+}
+
+// Back to the start and forward again without changing anything keeps every choice: the tables,
+// the field check marks, the option boxes and the rules.
+TEST_F(Navigation, BackToTheStartAndForwardAgainKeepsEveryChoice)
+{
+    db.exec({QStringLiteral("CREATE TABLE b (p INT, q INT)")});
+    ui.reachFieldStep(db.name(), {QStringLiteral("a"), QStringLiteral("b")});
+    auto fieldNode = [this](const QString& column) {
+        for (QTreeWidgetItem* node : wizard.FieldNodeList()) {
+            if (node->text(0) == column && node->childCount() == 0)
+                return node;
+        }
+        return static_cast<QTreeWidgetItem*>(nullptr);
+    };
+    fieldNode(QStringLiteral("q"))->setCheckState(0, Qt::Unchecked);
+    ui.next();
+    check("chkDeleteRecords", false);
+    ui.next();
+    ASSERT_EQ(ui.step(), 5);
+    auto* tree = ui.get<QTreeWidget>("trvValidate");
+    QTreeWidgetItem* x = wizard.ValidationNodeList().last();  // b.p, the last chosen field
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(x).center());
+    check("chkNulls", false);
+    ASSERT_EQ(wizard.Choices().SelectedTables[1].ChosenFields[0].AllowNulls, 0);
+
+    while (ui.step() > 1)
+        ui.back();
+    dialogs.clear();
+    dialogs.answers = {MessageAnswer::No, MessageAnswer::No};  // whether or not saving is offered
+    for (int i = 0; i < 4; ++i)
+        ui.next();
+    ASSERT_EQ(ui.step(), 5);
+    for (const RecordedMessage& m : dialogs.messages)
+        EXPECT_EQ(m.icon, MessageIcon::Question) << "nothing was reset: " << m.text.toStdString();
+    EXPECT_EQ(fieldNode(QStringLiteral("q"))->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(fieldNode(QStringLiteral("p"))->checkState(0), Qt::Checked);
+    EXPECT_FALSE(ui.get<QCheckBox>("chkDeleteRecords")->isChecked());
+    EXPECT_FALSE(wizard.Choices().Options.AllowDelete);
+    const auto& tables = wizard.Choices().SelectedTables;
+    ASSERT_EQ(tables.size(), 2);
+    ASSERT_EQ(tables[1].ChosenFields.size(), 1);
+    EXPECT_EQ(tables[1].ChosenFields[0].AllowNulls, 0);
+    EXPECT_EQ(tables[0].ChosenFields[0].AllowNulls, 1);
 }
