@@ -223,7 +223,7 @@ TEST_F(OptionSteps, DestinationComesOnlyFromAConfirmedFolder)
         return chooser.result();
     };
     dialogs.modalHandlers.insert(QStringLiteral("frmFolder"), confirm);
-    ui.type("txtDestination", QStringLiteral("typed text is never read"));
+    ui.type("txtDestination", QStringLiteral("typed before browsing"));
     ui.click("cmdDestBrowse");
     EXPECT_EQ(wizard.Choices().DestinationFolder, target.path() + QStringLiteral("/"));
     EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), target.path() + QStringLiteral("/"));
