@@ -132,23 +132,21 @@ void frmWizard::EnterStep(int step, bool comingBack)
             // Nothing to validate: the security panel stands in under this step's titles, and
             // Next moves on to step 6 as usual.
             showPanel(6);
-            txtUsername7->setText(m_choices.Connection.UserName);
-            txtPassword7->setText(m_choices.Connection.Password);
+            OnUseCurrentChanged(chkUseCurrent->isChecked());
         }
         break;
     case 6:
         backNext();
         showPanel(6);
-        txtUsername7->setText(m_choices.Connection.UserName);
-        txtPassword7->setText(m_choices.Connection.Password);
-        if (comingBack) {
-            txtUsername7->setText(m_choices.Security.AdminUser);
-            txtPassword7->setText(m_choices.Security.AdminPassword);
-        }
+        // The login boxes follow the connection while "Use Current Connection Settings" is
+        // checked, and otherwise keep what the user typed.
+        OnUseCurrentChanged(chkUseCurrent->isChecked());
         break;
     case 7:
         backNext();
-        txtcss->setText(m_programFolder + QStringLiteral("/default.css"));
+        // The stylesheet starts as the default one and then stays as the user chose it.
+        if (txtcss->text().isEmpty())
+            txtcss->setText(m_programFolder + QStringLiteral("/default.css"));
         showPanel(7);
         break;
     case 8:

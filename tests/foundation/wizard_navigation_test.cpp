@@ -125,7 +125,9 @@ TEST_F(Navigation, WithoutValidationTheSecurityPanelStandsInForStep5)
     EXPECT_EQ(ui.visiblePanel(), 6);
 }
 
-TEST_F(Navigation, SecurityBoxesRefillFromTheConnectionForwardAndFromTheLoginBack)
+// The login boxes follow the connection while "Use Current Connection Settings" is checked and
+// otherwise keep the typed login, whichever way the step is entered.
+TEST_F(Navigation, SecurityBoxesFollowTheConnectionOrKeepTheTypedLogin)
 {
     reachOptions();
     ui.next();
@@ -142,21 +144,32 @@ TEST_F(Navigation, SecurityBoxesRefillFromTheConnectionForwardAndFromTheLoginBac
     EXPECT_EQ(ui.get<QLineEdit>("txtUsername7")->text(), QStringLiteral("admin"));
     ui.back();
     ui.next();
+    EXPECT_EQ(ui.get<QLineEdit>("txtUsername7")->text(), QStringLiteral("admin"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtPassword7")->text(), QStringLiteral("s3cret"));
+
+    // Login no longer required, then required again after coming back: the connection's login.
+    check("chkReqLogin", false);
+    check("chkUseCurrent", true);
+    ui.next();
+    ui.back();
+    check("chkReqLogin", true);
     EXPECT_EQ(ui.get<QLineEdit>("txtUsername7")->text(), sandboxServer().user);
+    ui.next();
+    EXPECT_EQ(wizard.Choices().Security.AdminUser, sandboxServer().user);
 }
 
-TEST_F(Navigation, AppearanceEntryResetsTheStylesheetAndGenerateNeedsADestination)
+TEST_F(Navigation, AppearanceKeepsTheChosenStylesheetAndGenerateNeedsADestination)
 {
     reachOptions();
     ui.next();
     ui.next();
     ui.next();
     ASSERT_EQ(ui.step(), 7);
+    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), folder.path() + QStringLiteral("/default.css"));
     ui.type("txtcss", QStringLiteral("/elsewhere/x.css"));
     ui.back();
     ui.next();
-    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), folder.path() + QStringLiteral("/default.css"));
-    ui.type("txtcss", QStringLiteral("/elsewhere/x.css"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), QStringLiteral("/elsewhere/x.css"));
     ui.next();
     EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, QStringLiteral("/elsewhere/x.css"));
     dialogs.clear();

@@ -130,7 +130,7 @@ TEST_F(OptionSteps, LoginWithTheConnectionSettingsAndDroppingItAgain)
     EXPECT_EQ(wizard.Choices().Security.AdminPassword, sandboxServer().password);
 }
 
-TEST_F(OptionSteps, StyleListPointsAtTheStylesheetsAndEntryPutsTheDefaultBack)
+TEST_F(OptionSteps, StyleListPointsAtTheStylesheetsAndTheChoiceStays)
 {
     for (int i = 0; i < 3; ++i)
         ui.next();
@@ -147,9 +147,9 @@ TEST_F(OptionSteps, StyleListPointsAtTheStylesheetsAndEntryPutsTheDefaultBack)
     ui.back();
     ui.next();
     EXPECT_EQ(styles->currentText(), QStringLiteral("Simple"));
-    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/default.css"));
+    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/plain.css"));
     ui.next();
-    EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, folder.path() + QStringLiteral("/default.css"));
+    EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, folder.path() + QStringLiteral("/plain.css"));
 }
 
 TEST_F(OptionSteps, CssEditorAsksForANameOrNeedsAnExistingFile)
