@@ -290,15 +290,22 @@ void frmFolder::onNewFolder()
     moveFolderTo(path);
 }
 
+// Only a folder will do: the scripts are written into it.
+std::optional<QString> frmFolder::DestinationFor(const QString& typed)
+{
+    if (typed.isEmpty() || !QFileInfo(typed).isDir())
+        return std::nullopt;
+    return CollapseSeparators(typed + u'/');
+}
+
 void frmFolder::onOk()
 {
-    // Only a folder will do: the scripts are written into it.
-    const QString typed = txtpath->text();
-    if (typed.isEmpty() || !QFileInfo(typed).isDir()) {
+    const std::optional<QString> destination = DestinationFor(txtpath->text());
+    if (!destination) {
         showMessage(this, QStringLiteral("folder dosnt exist"));
         return;
     }
-    m_destinationFolder = CollapseSeparators(typed + u'/');
+    m_destinationFolder = *destination;
     m_confirmed = true;
     accept();
 }

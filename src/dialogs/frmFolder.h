@@ -13,6 +13,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <optional>
+
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -38,6 +40,9 @@ public:
     // Replaces every run of "/" by one, so that a folder joined to a root ("/" + "/" + name) or
     // typed with a trailing "/" still gives a clean path.
     static QString CollapseSeparators(const QString& path);
+    // The destination a typed path stands for: the path with a trailing "/" and separators
+    // collapsed, or nothing when it names no existing folder ("folder dosnt exist").
+    static std::optional<QString> DestinationFor(const QString& typed);
 
 private:
     void setupUi();

@@ -3,6 +3,7 @@
 #include "dialogs/HTMLHelpViewer.h"
 #include "dialogs/UserDialogs.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -54,8 +55,6 @@ void frmHelp::setupUi()
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("What's this"));
-    // Closing by the frame discards the window; Escape only hides it (keyPressEvent).
-    setAttribute(Qt::WA_DeleteOnClose);
 
     Label1 = new QLabel(kHelpName, this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -146,6 +145,16 @@ void frmHelp::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+// Closing by the frame discards the window; Escape only hides it (keyPressEvent). The window is
+// not marked delete-on-close, because exec() deletes such a window whenever it returns, Escape
+// included; a close event comes only from close() (the frame), not from accept() or reject().
+void frmHelp::closeEvent(QCloseEvent* event)
+{
+    QDialog::closeEvent(event);
+    if (event->isAccepted())
+        deleteLater();
 }
 
 bool frmHelp::eventFilter(QObject* watched, QEvent* event)

@@ -29,6 +29,9 @@ struct ChosenField {
     bool IsForeignKey = false;
     QString ParentTable;
     QString LookupTarget;  // "table.field" of the display column; empty: none
+    // Whether the validation step has offered this field's rule yet: the first time, "Allow
+    // Nulls" starts checked; from then on the rule is the user's.
+    bool RuleOffered = false;
 };
 
 // A chosen table; its position in WizardChoices::SelectedTables is its index everywhere.

@@ -144,6 +144,10 @@ QList<FieldInfo> cDB::DescribeTable(const QString& table)
         f.Name = rs->Fields(Variant(0))->Value().toString();
         f.Type = rs->Fields(Variant(1))->Value().toString();
         f.AllowsNull = rs->Fields(Variant(2))->Value().toString() == QStringLiteral("YES");
+        const QString extra = rs->Fields(Variant(5))->Value().toString();
+        f.NeedsValue = !f.AllowsNull && rs->Fields(Variant(4))->Value().isNull()
+                       && !extra.contains(QLatin1String("auto_increment"), Qt::CaseInsensitive)
+                       && !extra.contains(QLatin1String("GENERATED"), Qt::CaseInsensitive);
         fields << f;
         rs->MoveNext();
     }

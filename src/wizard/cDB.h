@@ -17,6 +17,9 @@ struct FieldInfo {
     QString Name;
     QString Type;  // as the server writes it, e.g. "int(11) unsigned"
     bool AllowsNull = false;
+    // A new record needs a value for it: it cannot be NULL, has no default, and is neither an
+    // auto-increment nor a generated column.
+    bool NeedsValue = false;
 };
 
 // One foreign key: the referencing columns of the table and the table and columns they refer to.

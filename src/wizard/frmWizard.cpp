@@ -132,23 +132,21 @@ void frmWizard::EnterStep(int step, bool comingBack)
             // Nothing to validate: the security panel stands in under this step's titles, and
             // Next moves on to step 6 as usual.
             showPanel(6);
-            txtUsername7->setText(m_choices.Connection.UserName);
-            txtPassword7->setText(m_choices.Connection.Password);
+            OnUseCurrentChanged(chkUseCurrent->isChecked());
         }
         break;
     case 6:
         backNext();
         showPanel(6);
-        txtUsername7->setText(m_choices.Connection.UserName);
-        txtPassword7->setText(m_choices.Connection.Password);
-        if (comingBack) {
-            txtUsername7->setText(m_choices.Security.AdminUser);
-            txtPassword7->setText(m_choices.Security.AdminPassword);
-        }
+        // The login boxes follow the connection while "Use Current Connection Settings" is
+        // checked, and otherwise keep what the user typed.
+        OnUseCurrentChanged(chkUseCurrent->isChecked());
         break;
     case 7:
         backNext();
-        txtcss->setText(m_programFolder + QStringLiteral("/default.css"));
+        // The stylesheet starts as the default one and then stays as the user chose it.
+        if (txtcss->text().isEmpty())
+            txtcss->setText(m_programFolder + QStringLiteral("/default.css"));
         showPanel(7);
         break;
     case 8:
@@ -190,12 +188,18 @@ void frmWizard::onNext()
                         MessageIcon::Exclamation);
             return;
         }
-        m_optionsFirstVisit = true;
+        if (!ConfirmRequiredColumnsLeftOut(false))
+            return;
+        // The boxes of step 4 take their defaults on the first arrival only.
+        m_optionsFirstVisit = !m_optionsChosen;
         advance(4);
         break;
     case 4:
         guarded([this] { CollectOptions(); });
         m_optionsFirstVisit = false;
+        m_optionsChosen = true;
+        if (!ConfirmRequiredColumnsLeftOut(true))
+            return;
         advance(5);
         break;
     case 5:
@@ -215,14 +219,12 @@ void frmWizard::onNext()
         m_choices.Appearance.StylesheetPath = txtcss->text();
         break;
     case 8:
-        if (m_choices.DestinationFolder.isEmpty()) {
-            showMessage(this, QStringLiteral("A destination must be selected before generation"),
-                        MessageIcon::Exclamation);
+        if (!TakeDestinationFromBox())
             return;
-        }
         if (RunGeneration()) {
             QCoreApplication::processEvents();
-            showMessage(this, QStringLiteral("Scripts created successfully"), MessageIcon::Information);
+            showMessage(this, QStringLiteral("Scripts created successfully in %1").arg(m_choices.DestinationFolder),
+                        MessageIcon::Information);
         }
         break;
     default:
@@ -264,10 +266,7 @@ void frmWizard::nextFromConnection()
     if (!m_savedConnectionPicked)
         guarded([this] { OfferToSaveConnection(); });
 
-    lstAvTables->clear();
-    lstSelTables->clear();
-    cmdAppendTables->setEnabled(true);
-    cAllToright->setEnabled(true);
+    KeepOrClearTableLists();
 
     guarded([this] {
         FillSavedConnectionList();

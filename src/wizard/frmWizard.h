@@ -121,6 +121,9 @@ private:
     void BuildFieldTree();
     void SetAllFieldChecks(bool checked);
     bool CollectChosenFields();
+    void KeepOrClearTableLists();
+    void RemoveLookupsToUnchosenColumns();
+    bool ConfirmRequiredColumnsLeftOut(bool leavingOptions);
     // Steps 4, 6, 7 and 8: options, security, appearance and destination.
     void connectOptionPanels();
     void ApplyOptionDefaults();
@@ -133,6 +136,7 @@ private:
     void RunCssEditor();
     void OpenAppearanceBuilder();
     void BrowseDestination();
+    bool TakeDestinationFromBox();
     // Windows of their own, opened from the steps.
     void ShowStylesheetEditor(const QString& stylesheetPath);
     void ChooseDestinationFolder();
@@ -171,6 +175,15 @@ private:
     bool m_tablesStale = false;
     bool m_optionsFirstVisit = false;
     bool m_savedConnectionPicked = false;
+    // Server, port and database the table lists were filled for; the tables chosen, and what
+    // was chosen for them, stay while these stay.
+    QString m_tableSource;
+    // Whether step 4 has been left with Next once: its boxes then keep what the user set.
+    bool m_optionsChosen = false;
+    // "table.column" of every column left out on step 3 that a new record cannot do without,
+    // and whether the user has gone on with adding allowed after being told.
+    QStringList m_requiredLeftOut;
+    bool m_requiredLeftOutAccepted = false;
     bool m_exitConfirmed = false;
     std::unique_ptr<cDB> m_db;
     frmConnectionName* m_connectionNameDialog = nullptr;

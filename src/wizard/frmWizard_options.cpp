@@ -3,6 +3,7 @@
 #include "wizard/frmWizard.h"
 
 #include "dialogs/UserDialogs.h"
+#include "dialogs/frmFolder.h"
 #include "wizard/NumberText.h"
 
 #include <QCheckBox>
@@ -137,4 +138,24 @@ void frmWizard::BrowseDestination()
 {
     ChooseDestinationFolder();
     txtDestination->setText(m_choices.DestinationFolder);
+}
+
+// The scripts go where the destination box says, whether the folder was chosen with Browse or
+// typed: a typed folder must exist, as in the folder chooser.
+bool frmWizard::TakeDestinationFromBox()
+{
+    const QString typed = txtDestination->text();
+    if (typed.trimmed().isEmpty()) {
+        showMessage(this, QStringLiteral("A destination must be selected before generation"),
+                    MessageIcon::Exclamation);
+        return false;
+    }
+    const std::optional<QString> destination = frmFolder::DestinationFor(typed);
+    if (!destination) {
+        showMessage(this, QStringLiteral("folder dosnt exist"));
+        return false;
+    }
+    m_choices.DestinationFolder = *destination;
+    txtDestination->setText(*destination);
+    return true;
 }

@@ -103,8 +103,11 @@ void frmWizard::BuildValidationTree()
         m_validationNodes.append(fields);
     }
     for (SelectedTable& table : m_choices.SelectedTables) {
-        for (ChosenField& field : table.ChosenFields)
-            field.AllowNulls = 1;
+        for (ChosenField& field : table.ChosenFields) {
+            if (!field.RuleOffered)
+                field.AllowNulls = 1;
+            field.RuleOffered = true;
+        }
     }
 }
 

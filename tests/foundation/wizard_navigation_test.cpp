@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -123,7 +125,9 @@ TEST_F(Navigation, WithoutValidationTheSecurityPanelStandsInForStep5)
     EXPECT_EQ(ui.visiblePanel(), 6);
 }
 
-TEST_F(Navigation, SecurityBoxesRefillFromTheConnectionForwardAndFromTheLoginBack)
+// The login boxes follow the connection while "Use Current Connection Settings" is checked and
+// otherwise keep the typed login, whichever way the step is entered.
+TEST_F(Navigation, SecurityBoxesFollowTheConnectionOrKeepTheTypedLogin)
 {
     reachOptions();
     ui.next();
@@ -140,21 +144,32 @@ TEST_F(Navigation, SecurityBoxesRefillFromTheConnectionForwardAndFromTheLoginBac
     EXPECT_EQ(ui.get<QLineEdit>("txtUsername7")->text(), QStringLiteral("admin"));
     ui.back();
     ui.next();
+    EXPECT_EQ(ui.get<QLineEdit>("txtUsername7")->text(), QStringLiteral("admin"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtPassword7")->text(), QStringLiteral("s3cret"));
+
+    // Login no longer required, then required again after coming back: the connection's login.
+    check("chkReqLogin", false);
+    check("chkUseCurrent", true);
+    ui.next();
+    ui.back();
+    check("chkReqLogin", true);
     EXPECT_EQ(ui.get<QLineEdit>("txtUsername7")->text(), sandboxServer().user);
+    ui.next();
+    EXPECT_EQ(wizard.Choices().Security.AdminUser, sandboxServer().user);
 }
 
-TEST_F(Navigation, AppearanceEntryResetsTheStylesheetAndGenerateNeedsADestination)
+TEST_F(Navigation, AppearanceKeepsTheChosenStylesheetAndGenerateNeedsADestination)
 {
     reachOptions();
     ui.next();
     ui.next();
     ui.next();
     ASSERT_EQ(ui.step(), 7);
+    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), folder.path() + QStringLiteral("/default.css"));
     ui.type("txtcss", QStringLiteral("/elsewhere/x.css"));
     ui.back();
     ui.next();
-    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), folder.path() + QStringLiteral("/default.css"));
-    ui.type("txtcss", QStringLiteral("/elsewhere/x.css"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtcss")->text(), QStringLiteral("/elsewhere/x.css"));
     ui.next();
     EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, QStringLiteral("/elsewhere/x.css"));
     dialogs.clear();
@@ -162,4 +177,48 @@ TEST_F(Navigation, AppearanceEntryResetsTheStylesheetAndGenerateNeedsADestinatio
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("A destination must be selected before generation")});
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(ui.step(), 8);
+}
+
+// Back to the start and forward again without changing anything keeps every choice: the tables,
+// the field check marks, the option boxes and the rules.
+TEST_F(Navigation, BackToTheStartAndForwardAgainKeepsEveryChoice)
+{
+    db.exec({QStringLiteral("CREATE TABLE b (p INT, q INT)")});
+    ui.reachFieldStep(db.name(), {QStringLiteral("a"), QStringLiteral("b")});
+    auto fieldNode = [this](const QString& column) {
+        for (QTreeWidgetItem* node : wizard.FieldNodeList()) {
+            if (node->text(0) == column && node->childCount() == 0)
+                return node;
+        }
+        return static_cast<QTreeWidgetItem*>(nullptr);
+    };
+    fieldNode(QStringLiteral("q"))->setCheckState(0, Qt::Unchecked);
+    ui.next();
+    check("chkDeleteRecords", false);
+    ui.next();
+    ASSERT_EQ(ui.step(), 5);
+    auto* tree = ui.get<QTreeWidget>("trvValidate");
+    QTreeWidgetItem* x = wizard.ValidationNodeList().last();  // b.p, the last chosen field
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(x).center());
+    check("chkNulls", false);
+    ASSERT_EQ(wizard.Choices().SelectedTables[1].ChosenFields[0].AllowNulls, 0);
+
+    while (ui.step() > 1)
+        ui.back();
+    dialogs.clear();
+    dialogs.answers = {MessageAnswer::No, MessageAnswer::No};  // whether or not saving is offered
+    for (int i = 0; i < 4; ++i)
+        ui.next();
+    ASSERT_EQ(ui.step(), 5);
+    for (const RecordedMessage& m : dialogs.messages)
+        EXPECT_EQ(m.icon, MessageIcon::Question) << "nothing was reset: " << m.text.toStdString();
+    EXPECT_EQ(fieldNode(QStringLiteral("q"))->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(fieldNode(QStringLiteral("p"))->checkState(0), Qt::Checked);
+    EXPECT_FALSE(ui.get<QCheckBox>("chkDeleteRecords")->isChecked());
+    EXPECT_FALSE(wizard.Choices().Options.AllowDelete);
+    const auto& tables = wizard.Choices().SelectedTables;
+    ASSERT_EQ(tables.size(), 2);
+    ASSERT_EQ(tables[1].ChosenFields.size(), 1);
+    EXPECT_EQ(tables[1].ChosenFields[0].AllowNulls, 0);
+    EXPECT_EQ(tables[0].ChosenFields[0].AllowNulls, 1);
 }

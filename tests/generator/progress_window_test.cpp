@@ -5,9 +5,11 @@
 #include "wizard/frmWizard.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -37,8 +39,10 @@ protected:
         c.DestinationFolder = example.DestinationFolder;
         c.CurrentStep = 8;
         wizard.EnterStep(8, false);
+        wizard.findChild<QLineEdit*>(QStringLiteral("txtDestination"))->setText(example.DestinationFolder);
         wizard.show();
     }
+    QString succeeded() const { return QStringLiteral("Scripts created successfully in ") + folders.destination(); }
     void generate()
     {
         auto* next = wizard.findChild<QPushButton*>(QStringLiteral("cmdNext"));
@@ -94,7 +98,7 @@ TEST_F(GenerateStep, ProgressWindowRunsTheGeneratorShowsStageThreeAndCloses)
 
     EXPECT_EQ(dialogs.modals, QStringList{QStringLiteral("frmProgress")});
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Scripts created successfully"));
+    EXPECT_EQ(dialogs.messages[0].text, succeeded());
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(logList(), cleanRunLines(true));
     EXPECT_EQ(wizard.Choices().CurrentStep, 8);
@@ -106,8 +110,7 @@ TEST_F(GenerateStep, GeneratingTwiceListsBothRuns)
     generate();
     generate();
     EXPECT_EQ(logList(), cleanRunLines(true) + cleanRunLines(true));
-    EXPECT_EQ(dialogs.texts(),
-              (QStringList{QStringLiteral("Scripts created successfully"), QStringLiteral("Scripts created successfully")}));
+    EXPECT_EQ(dialogs.texts(), (QStringList{succeeded(), succeeded()}));
 }
 
 TEST_F(GenerateStep, FilesThatWereNotCopiedAndNamesConfigCannotCarryAreCountedInsteadOfClaimingSuccess)
@@ -126,9 +129,10 @@ TEST_F(GenerateStep, FilesThatWereNotCopiedAndNamesConfigCannotCarryAreCountedIn
     EXPECT_TRUE(lines[lines.indexOf(QStringLiteral("Copying \\down.gif...")) + 1].contains(QStringLiteral("/down.gif")));
 }
 
-TEST_F(GenerateStep, MissingDestinationClosesTheWindowAtOnceAndNamesTheFirstTemplate)
+TEST_F(GenerateStep, AScriptThatCannotBeWrittenClosesTheWindowAtOnceAndIsNamed)
 {
-    wizard.Choices().DestinationFolder = folders.destinationFile(QStringLiteral("gone")) + QStringLiteral("/");
+    // A folder stands where database.php is to be written.
+    ASSERT_TRUE(QDir().mkpath(folders.destinationFile(QStringLiteral("database.php"))));
     int result = -1;
     dialogs.modalHandlers.insert(QStringLiteral("frmProgress"), [&](QDialog& d) {
         d.show();
@@ -141,9 +145,9 @@ TEST_F(GenerateStep, MissingDestinationClosesTheWindowAtOnceAndNamesTheFirstTemp
     EXPECT_EQ(result, QDialog::Rejected);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(
-        QStringLiteral("The scripts were not created: %1/add.php could not be written: ")
-            .arg(folders.destinationFile(QStringLiteral("gone")))));
-    EXPECT_EQ(logList(), QStringList{QStringLiteral("Copying \\add.php...")});
+        QStringLiteral("The scripts were not created: %1 could not be written: ")
+            .arg(folders.destinationFile(QStringLiteral("database.php")))));
+    EXPECT_EQ(logList().last(), QStringLiteral("Templates copied successfully."));
 }
 
 // Escape or the close box while the run goes on must not end the window before the run does.

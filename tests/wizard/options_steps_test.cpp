@@ -130,7 +130,7 @@ TEST_F(OptionSteps, LoginWithTheConnectionSettingsAndDroppingItAgain)
     EXPECT_EQ(wizard.Choices().Security.AdminPassword, sandboxServer().password);
 }
 
-TEST_F(OptionSteps, StyleListPointsAtTheStylesheetsAndEntryPutsTheDefaultBack)
+TEST_F(OptionSteps, StyleListPointsAtTheStylesheetsAndTheChoiceStays)
 {
     for (int i = 0; i < 3; ++i)
         ui.next();
@@ -147,9 +147,9 @@ TEST_F(OptionSteps, StyleListPointsAtTheStylesheetsAndEntryPutsTheDefaultBack)
     ui.back();
     ui.next();
     EXPECT_EQ(styles->currentText(), QStringLiteral("Simple"));
-    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/default.css"));
+    EXPECT_EQ(css->text(), folder.path() + QStringLiteral("/plain.css"));
     ui.next();
-    EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, folder.path() + QStringLiteral("/default.css"));
+    EXPECT_EQ(wizard.Choices().Appearance.StylesheetPath, folder.path() + QStringLiteral("/plain.css"));
 }
 
 TEST_F(OptionSteps, CssEditorAsksForANameOrNeedsAnExistingFile)
@@ -223,7 +223,7 @@ TEST_F(OptionSteps, DestinationComesOnlyFromAConfirmedFolder)
         return chooser.result();
     };
     dialogs.modalHandlers.insert(QStringLiteral("frmFolder"), confirm);
-    ui.type("txtDestination", QStringLiteral("typed text is never read"));
+    ui.type("txtDestination", QStringLiteral("typed before browsing"));
     ui.click("cmdDestBrowse");
     EXPECT_EQ(wizard.Choices().DestinationFolder, target.path() + QStringLiteral("/"));
     EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), target.path() + QStringLiteral("/"));
@@ -234,6 +234,44 @@ TEST_F(OptionSteps, DestinationComesOnlyFromAConfirmedFolder)
     ui.click("cmdDestBrowse");
     EXPECT_EQ(wizard.Choices().DestinationFolder, target.path() + QStringLiteral("/"));
     EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), target.path() + QStringLiteral("/"));
+}
+
+// The scripts go to the folder the destination box shows, chosen with Browse or typed; a typed
+// folder must exist, as in the folder chooser, and the final message names the folder.
+TEST_F(OptionSteps, GenerateWritesToTheFolderTheDestinationBoxShows)
+{
+    for (int i = 0; i < 4; ++i)
+        ui.next();
+    ASSERT_EQ(ui.step(), 8);
+    QTemporaryDir browsed, typed;
+    dialogs.modalHandlers.insert(QStringLiteral("frmFolder"), [&browsed](QDialog& chooser) {
+        chooser.show();
+        chooser.findChild<QLineEdit*>(QStringLiteral("txtpath"))->setText(browsed.path());
+        QTest::mouseClick(chooser.findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+        return chooser.result();
+    });
+    ui.click("cmdDestBrowse");
+    ui.type("txtDestination", typed.path());
+    dialogs.clear();
+    ui.next();
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Scripts created successfully in %1/").arg(typed.path())});
+    EXPECT_TRUE(QFile::exists(typed.filePath(QStringLiteral("config.php"))));
+    EXPECT_FALSE(QFile::exists(browsed.filePath(QStringLiteral("config.php"))));
+    EXPECT_EQ(wizard.Choices().DestinationFolder, typed.path() + QStringLiteral("/"));
+    EXPECT_EQ(ui.get<QLineEdit>("txtDestination")->text(), typed.path() + QStringLiteral("/"));
+
+    const struct {
+        QString box, message;
+    } refused[] = {{typed.filePath(QStringLiteral("missing")), QStringLiteral("folder dosnt exist")},
+                   {typed.filePath(QStringLiteral("config.php")), QStringLiteral("folder dosnt exist")},
+                   {QStringLiteral(" "), QStringLiteral("A destination must be selected before generation")}};
+    for (const auto& r : refused) {
+        ui.get<QLineEdit>("txtDestination")->setText(r.box);
+        dialogs.clear();
+        ui.next();
+        EXPECT_EQ(dialogs.texts(), QStringList{r.message}) << r.box.toStdString();
+        EXPECT_TRUE(dialogs.modals.isEmpty()) << r.box.toStdString();
+    }
 }
 
 TEST_F(OptionSteps, AppearanceBuilderStaysBesideTheWizardAndItsSaveBecomesTheStylesheet)

@@ -3,6 +3,7 @@
 #include "TestFolders.h"
 #include "WizardDriver.h"
 
+#include <QCheckBox>
 #include <QListWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -32,6 +33,15 @@ protected:
         return texts;
     }
     int row(const char* list) { return ui.get<QListWidget>(list)->currentRow(); }
+    QStringList informationTexts() const
+    {
+        QStringList texts;
+        for (const RecordedMessage& m : dialogs.messages) {
+            if (m.icon == MessageIcon::Information)
+                texts << m.text;
+        }
+        return texts;
+    }
     void createTables(const QStringList& names, int columns = 2)
     {
         QStringList statements;
@@ -104,24 +114,84 @@ TEST_F(TableSteps, MovingEntriesKeepsOneEntrySelected)
     EXPECT_EQ(row("lstSelTables"), -1);
 }
 
-TEST_F(TableSteps, NoTableIsOfferedTwiceAfterTheDatabaseStepIsConfirmedAgain)
+// Step 1 confirmed again on the same database keeps the selection and reads the available tables
+// again, leaving out the selected ones; another database starts both lists afresh and says so.
+TEST_F(TableSteps, TheSameDatabaseKeepsTheSelectionAndNoTableIsOfferedTwice)
 {
     createTables({QStringLiteral("a"), QStringLiteral("b")});
     ui.leaveConnectionStep(db.name());
     ui.click("cmdAppendTables");
+    createTables({QStringLiteral("c")});
     ui.back();
-    dialogs.answers = {MessageAnswer::No};
+    dialogs.clear();
+    dialogs.answers = {MessageAnswer::No, MessageAnswer::No};  // whether or not saving is offered
     ui.next();
-    // Leaving step 1 forward empties both lists and reloads the available one.
-    EXPECT_EQ(items("lstAvTables"), (QStringList{"a", "b"}));
+    ASSERT_EQ(ui.step(), 2);
+    EXPECT_EQ(items("lstSelTables"), QStringList{"a"});
+    EXPECT_EQ(items("lstAvTables"), (QStringList{"b", "c"}));
+    EXPECT_EQ(informationTexts(), QStringList());
+
+    ScratchDatabase other{QStringLiteral("tables_other")};
+    other.exec({QStringLiteral("CREATE TABLE z (c1 INT)")});
+    ui.back();
+    ui.type("cmbDBSelect", other.name());
+    dialogs.clear();
+    dialogs.answers = {MessageAnswer::No, MessageAnswer::No};
+    ui.next();
+    ASSERT_EQ(ui.step(), 2);
     EXPECT_TRUE(items("lstSelTables").isEmpty());
-    ui.click("cmdAppendTables");
-    ui.next();
-    ui.back();
-    ui.back();
+    EXPECT_EQ(items("lstAvTables"), QStringList{"z"});
+    EXPECT_EQ(informationTexts(), QStringList{QStringLiteral("The server or database has changed, so the selected "
+                                                             "tables and the choices made for them were cleared.")});
+}
+
+// A column that a new record cannot do without (NOT NULL, no default, filled neither by the
+// server nor by an expression) left out on step 3 is named while adding may still be allowed;
+// the user may stay (No) or go on (Yes). Adding switched on later on step 4 warns there.
+TEST_F(TableSteps, LeavingOutAColumnThatAddingNeedsWarnsWhileAddingIsAllowed)
+{
+    db.exec({QStringLiteral("CREATE TABLE r (id INT AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL, "
+                            "note VARCHAR(9) NOT NULL DEFAULT '', opt INT, twice INT AS (code * 2) VIRTUAL, "
+                            "name VARCHAR(9) NOT NULL, ref CHAR(2) NOT NULL)")});
+    ui.reachFieldStep(db.name(), {QStringLiteral("r")});
+    for (const char* key : {"Field1", "Field2", "Field3", "Field4", "Field5", "Field7"})
+        fieldNode(key)->setCheckState(0, Qt::Unchecked);
+    const QString onStep3 = QStringLiteral(
+        "These columns are left out: r.code, r.ref.\n\nA new record cannot be saved without them (they cannot be "
+        "empty and have no default), so the site's add form will always fail unless adding records is switched "
+        "off on the next step. Go on anyway?");
+    dialogs.clear();
     dialogs.answers = {MessageAnswer::No};
     ui.next();
-    EXPECT_EQ(items("lstAvTables"), (QStringList{"a", "b"}));
+    EXPECT_EQ(ui.step(), 3);
+    ASSERT_EQ(dialogs.texts(), QStringList{onStep3});
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+    dialogs.answers = {MessageAnswer::Yes};
+    ui.next();
+    ASSERT_EQ(ui.step(), 4);
+    ui.get<QCheckBox>("chkAddRecords")->setChecked(false);
+    ui.next();
+    ASSERT_EQ(ui.step(), 5);
+
+    // Adding is off now: step 3 lets the user go; switching adding on again warns on step 4.
+    ui.back();
+    ui.back();
+    dialogs.clear();
+    ui.next();
+    ASSERT_EQ(ui.step(), 4);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join(" | ").toStdString();
+    ui.get<QCheckBox>("chkAddRecords")->setChecked(true);
+    dialogs.answers = {MessageAnswer::No};
+    ui.next();
+    EXPECT_EQ(ui.step(), 4);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral(
+                                   "Adding records is allowed, but these columns were left out on step 3: r.code, "
+                                   "r.ref.\n\nA new record cannot be saved without them (they cannot be empty and "
+                                   "have no default), so the site's add form will always fail. Go on anyway?")});
+    dialogs.answers = {MessageAnswer::Yes};
+    ui.next();
+    EXPECT_EQ(ui.step(), 5);
 }
 
 TEST_F(TableSteps, NextWithoutTablesAsksForOne)

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -136,7 +137,9 @@ TEST_F(ValidationStep, LimitsShowUncheckedWhenMaxIsZeroYetBothNumbersStay)
     EXPECT_EQ(field(0, 1).MinValue, 5);
 }
 
-TEST_F(ValidationStep, ReEntryTurnsAllowNullsBackOnAndKeepsTheRest)
+// "Allow Nulls" starts checked the first time the step offers a field's rule; after that the rule
+// stays as the user left it, also when the step is entered again.
+TEST_F(ValidationStep, ReEntryKeepsTheRuleAndAFieldChosenLaterStartsWithAllowNulls)
 {
     db.exec({QStringLiteral("CREATE TABLE a (x INT, y INT)"), QStringLiteral("CREATE TABLE b (z INT)")});
     reachValidation();
@@ -148,7 +151,32 @@ TEST_F(ValidationStep, ReEntryTurnsAllowNullsBackOnAndKeepsTheRest)
     ui.next();
     ASSERT_EQ(ui.step(), 6);
     ui.back();
-    EXPECT_EQ(field(0, 0).AllowNulls, 1);
+    EXPECT_EQ(field(0, 0).AllowNulls, 0);
+    EXPECT_EQ(field(0, 0).MaxValue, 9);
+    clickNode("Field1");
+    EXPECT_FALSE(ui.get<QCheckBox>("chkNulls")->isChecked());
+
+    // Left out on step 3 and chosen again, y is a new field: its rule starts afresh.
+    ui.back();
+    ui.back();
+    ASSERT_EQ(ui.step(), 3);
+    for (QTreeWidgetItem* node : wizard.FieldNodeList()) {
+        if (node->text(0) == QLatin1String("y"))
+            node->setCheckState(0, Qt::Unchecked);
+    }
+    ui.next();
+    ui.next();
+    ASSERT_EQ(ui.step(), 5);
+    ui.back();
+    ui.back();
+    for (QTreeWidgetItem* node : wizard.FieldNodeList())
+        node->setCheckState(0, Qt::Checked);
+    ui.next();
+    ui.next();
+    ASSERT_EQ(ui.step(), 5);
+    EXPECT_EQ(field(0, 1).Name, QStringLiteral("y"));
+    EXPECT_EQ(field(0, 1).AllowNulls, 1);
+    EXPECT_EQ(field(0, 0).AllowNulls, 0);
     EXPECT_EQ(field(0, 0).MaxValue, 9);
 }
 
@@ -184,19 +212,47 @@ TEST_F(ValidationStep, ChoosingALookupColumnAndTheEmptyEntryRemovingIt)
     EXPECT_EQ(field(1, 0).LookupTarget, QString());
 }
 
-TEST_F(ValidationStep, ConfirmingTheTableStepAgainDiscardsRules)
+// Step 2 confirmed again: a table that stays keeps its fields' rules; a lookup column showing a
+// column of a table taken off the selection is removed, and the user is told.
+TEST_F(ValidationStep, ConfirmingTheTableStepAgainKeepsTheRulesOfTablesThatStay)
 {
     db.exec({QStringLiteral("CREATE TABLE a (x INT, y INT)"), QStringLiteral("CREATE TABLE b (z INT)")});
     reachValidation();
     clickNode("Field1");
+    ui.get<QCheckBox>("chkCharacterCheck")->setChecked(true);
     ui.type("txtCharacters", QStringLiteral("@"));
+    ASSERT_EQ(field(0, 0).Characters, QStringLiteral("@"));
+    clickNode("Field2");
+    auto* selector = ui.get<QComboBox>("cmbfk");
+    selector->setCurrentIndex(3);
+    emit selector->activated(3);
+    ASSERT_EQ(field(0, 1).LookupTarget, QStringLiteral("b.z"));
     for (int i = 0; i < 3; ++i)
         ui.back();
     ASSERT_EQ(ui.step(), 2);
     ui.next();
     ui.next();
     ASSERT_EQ(ui.step(), 4);
-    EXPECT_EQ(field(0, 0).Characters, QString());
+    EXPECT_EQ(field(0, 0).Characters, QStringLiteral("@"));
+    EXPECT_EQ(field(0, 1).LookupTarget, QStringLiteral("b.z"));
+
+    ui.back();
+    ui.back();
+    auto* selected = ui.get<QListWidget>("lstSelTables");
+    selected->setCurrentRow(1);
+    ui.click("cmdRemoveTables");
+    dialogs.clear();
+    ui.next();
+    ASSERT_EQ(ui.step(), 3);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral(
+                                   "The column shown by these lookup columns is no longer chosen, so they were "
+                                   "removed: a.y.")});
+    EXPECT_EQ(dialogs.messages.value(0).icon, MessageIcon::Information);
+    ui.next();
+    ASSERT_EQ(ui.step(), 4);
+    ASSERT_EQ(wizard.Choices().SelectedTables.size(), 1);
+    EXPECT_EQ(field(0, 0).Characters, QStringLiteral("@"));
+    EXPECT_EQ(field(0, 1).LookupTarget, QString());
 }
 
 TEST_F(ValidationStep, ForeignKeysOnTheServerPrefillLookupColumns)
