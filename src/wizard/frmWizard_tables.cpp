@@ -164,6 +164,9 @@ bool frmWizard::CollectChosenFields()
         SelectedTable& table = m_choices.SelectedTables[i];
         table.ChosenFields.clear();
         const QStringList columns = Database().ListColumnNames(table.TableName);
+        // A lost connection has been reported on its own: the table is not to blame.
+        if (columns.isEmpty() && Database().ConnectionLost())
+            return false;
         if (columns.isEmpty()) {
             showMessage(this,
                         QStringLiteral("The columns of table %1 cannot be read: it may have been dropped or "

@@ -66,6 +66,20 @@ TEST_F(IniFile, ReadsAtMost254Characters)
     EXPECT_EQ(read("S", "k"), QString(254, QLatin1Char('a')));
 }
 
+TEST_F(IniFile, LongValuesEndAfterTheLastWholeCharacterThatFits)
+{
+    // Characters of two, three and four bytes that end at, or straddle, the 254th byte.
+    for (const char* character : {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80"}) {
+        const QByteArray c(character);
+        for (int ascii = 250; ascii <= 254; ++ascii) {
+            write("[S]\nk=" + QByteArray(ascii, 'a') + c.repeated(3) + "\n");
+            const qsizetype whole = (254 - ascii) / c.size();
+            EXPECT_EQ(read("S", "k").toUtf8(), QByteArray(ascii, 'a') + c.repeated(whole))
+                << c.size() << "-byte character after " << ascii;
+        }
+    }
+}
+
 TEST_F(IniFile, WritingCreatesFileAndSectionWithWindowsLineBreaks)
 {
     ASSERT_TRUE(WriteIniValue(QStringLiteral("Connection1"), QStringLiteral("ConnName"),
