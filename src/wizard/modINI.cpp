@@ -87,46 +87,51 @@ void IniDocument::buildIndex() const
     if (m_indexed)
         return;
     m_valueLines.clear();
+    m_firstSectionKeys.clear();
     m_sections.clear();
-    QHash<QString, qsizetype>* values = nullptr;
-    SectionPlace* place = nullptr;  // only while in the first section of its name
+    QString section;
+    bool inSection = false;
+    SectionPlace* place = nullptr;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const QByteArray& text = m_lines[i].text;
-        if (const auto name = sectionOf(text)) {
-            const QString key = folded(*name);
-            values = &m_valueLines[key];
+        if (const auto name = sectionOf(m_lines[i].text)) {
+            section = folded(*name);
+            inSection = true;
             place = nullptr;
-            if (!m_sections.contains(key)) {
-                place = &m_sections[key];
+            if (!m_sections.contains(section)) {
+                place = &m_sections[section];
                 place->header = i;
                 place->end = i + 1;
             }
             continue;
         }
-        if (!values)
-            continue;
-        if (const auto key = keyOf(text)) {
-            const QString k = folded(*key);
-            values->insert(k, values->value(k, i));  // the first occurrence wins
-            if (place && !place->keys.contains(k))
-                place->keys.insert(k, i);
-        }
-        if (place && !text.trimmed().isEmpty())
-            place->end = i + 1;
+        if (inSection)
+            indexLine(i, section, place);
     }
     m_indexed = true;
+}
+
+void IniDocument::indexLine(qsizetype i, const QString& section, SectionPlace* place) const
+{
+    const QByteArray& text = m_lines[i].text;
+    if (const auto key = keyOf(text)) {
+        const NameKey name {section, folded(*key)};
+        // The first occurrence wins.
+        if (!m_valueLines.contains(name))
+            m_valueLines.insert(name, i);
+        if (place && !m_firstSectionKeys.contains(name))
+            m_firstSectionKeys.insert(name, i);
+    }
+    if (place && !text.trimmed().isEmpty())
+        place->end = i + 1;
 }
 
 std::optional<QByteArray> IniDocument::rawValue(const QString& section, const QString& key) const
 {
     buildIndex();
-    const auto s = m_valueLines.constFind(folded(section));
-    if (s == m_valueLines.cend())
+    const auto line = m_valueLines.constFind({folded(section), folded(key)});
+    if (line == m_valueLines.cend())
         return std::nullopt;
-    const auto k = s->constFind(folded(key));
-    if (k == s->cend())
-        return std::nullopt;
-    return valueOf(m_lines[*k].text);
+    return valueOf(m_lines[*line].text);
 }
 
 QByteArray IniDocument::bytes(const QString& section, const QString& key) const
@@ -149,13 +154,12 @@ void IniDocument::setBytes(const QString& section, const QString& key, const QBy
 {
     buildIndex();
     const QByteArray newLine = key.toLocal8Bit() + '=' + value;
-    const auto place = m_sections.constFind(folded(section));
-    if (place != m_sections.cend()) {
-        if (const auto k = place->keys.constFind(folded(key)); k != place->keys.cend()) {
-            m_lines[*k].text = newLine;
-            return;
-        }
+    const QString sectionKey = folded(section);
+    if (const auto line = m_firstSectionKeys.constFind({sectionKey, folded(key)}); line != m_firstSectionKeys.cend()) {
+        m_lines[*line].text = newLine;
+        return;
     }
+    const auto place = m_sections.find(sectionKey);
 
     // New lines follow the file's own line breaks; a new file gets the Windows ones.
     QByteArray eol = "\r\n";
@@ -167,7 +171,7 @@ void IniDocument::setBytes(const QString& section, const QString& key, const QBy
     }
     QList<Line> added;
     qsizetype insertAt = m_lines.size();
-    if (place != m_sections.cend())
+    if (place != m_sections.end())
         insertAt = place->end;
     else
         added.append({'[' + section.toLocal8Bit() + ']', eol});
@@ -175,10 +179,22 @@ void IniDocument::setBytes(const QString& section, const QString& key, const QBy
     // The line before the insertion point must end with a break for the new line to start.
     if (insertAt > 0 && m_lines[insertAt - 1].ending.isEmpty())
         m_lines[insertAt - 1].ending = eol;
+    const bool atEnd = insertAt == m_lines.size();
     m_lines.insert(insertAt, added.size(), Line {});
     for (qsizetype j = 0; j < added.size(); ++j)
         m_lines[insertAt + j] = added[j];
-    m_indexed = false;
+    if (!atEnd) {
+        m_indexed = false;
+        return;
+    }
+    // Lines added at the end move no other line: the index grows instead of being rebuilt, so a
+    // new section costs the same however long the file is.
+    SectionPlace* target = place != m_sections.end() ? &*place : nullptr;
+    if (!target) {
+        target = &m_sections[sectionKey];
+        target->header = insertAt;
+    }
+    indexLine(m_lines.size() - 1, sectionKey, target);
 }
 
 void IniDocument::setText(const QString& section, const QString& key, const QString& value)

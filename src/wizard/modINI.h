@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // An INI file held in memory: read once, looked up and changed in memory, and written back
 // whole, so that many values cost one read and one write of the file however long it is.
@@ -43,16 +44,20 @@ private:
         QByteArray text;
         QByteArray ending;
     };
-    // Where a section's lines are: its first header line, and the line after its last non-blank
-    // line (where a new key goes).
+    // Where the first section of a name is: its header line, and the line after its last
+    // non-blank line (where a new key goes).
     struct SectionPlace {
         qsizetype header = -1;
         qsizetype end = -1;
-        QHash<QString, qsizetype> keys;  // keys of this first section of the name, by folded name
     };
+    // Section and key, both case-folded.
+    using NameKey = std::pair<QString, QString>;
 
     std::optional<QByteArray> rawValue(const QString& section, const QString& key) const;
     void buildIndex() const;
+    // Takes line `i` into the index; `place` is the first section of the name the line is in,
+    // or null when the line is in a later one.
+    void indexLine(qsizetype i, const QString& section, SectionPlace* place) const;
 
     QString m_readFailure;
     QByteArray m_byteOrderMark;
@@ -61,7 +66,8 @@ private:
     // section of the same name still reads (the first occurrence in file order wins); writes go
     // to the first section of the name.
     mutable bool m_indexed = false;
-    mutable QHash<QString, QHash<QString, qsizetype>> m_valueLines;
+    mutable QHash<NameKey, qsizetype> m_valueLines;
+    mutable QHash<NameKey, qsizetype> m_firstSectionKeys;
     mutable QHash<QString, SectionPlace> m_sections;
 };
 

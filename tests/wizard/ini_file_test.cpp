@@ -1,5 +1,6 @@
 // sql.ini is read and written with the Windows profile rules, and a write changes nothing but the
 // one key it writes.
+#include "QtPrinters.h"
 #include "wizard/modINI.h"
 
 #include <QFile>
@@ -74,7 +75,7 @@ TEST_F(IniFile, LongValuesEndAfterTheLastWholeCharacterThatFits)
         for (int ascii = 250; ascii <= 254; ++ascii) {
             write("[S]\nk=" + QByteArray(ascii, 'a') + c.repeated(3) + "\n");
             const qsizetype whole = (254 - ascii) / c.size();
-            EXPECT_EQ(read("S", "k").toUtf8(), QByteArray(ascii, 'a') + c.repeated(whole))
+            EXPECT_EQ(read("S", "k"), QString::fromUtf8(QByteArray(ascii, 'a') + c.repeated(whole)))
                 << c.size() << "-byte character after " << ascii;
         }
     }
