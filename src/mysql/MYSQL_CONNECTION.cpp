@@ -60,6 +60,14 @@ void MYSQL_CONNECTION::SetOption(int eOption, const QString& sArg)
     m_options.append({eOption, sArg});
 }
 
+void MYSQL_CONNECTION::SetTimeouts(unsigned int connectSeconds, unsigned int readSeconds,
+                                   unsigned int writeSeconds)
+{
+    m_connectTimeout = connectSeconds;
+    m_readTimeout = readSeconds;
+    m_writeTimeout = writeSeconds;
+}
+
 void MYSQL_CONNECTION::ClearOptions()
 {
     m_options.clear();
@@ -84,6 +92,9 @@ int MYSQL_CONNECTION::OpenConnection(const QString& sHostName, const QString& sU
         m_state = 1;
         return m_state;
     }
+    mysql_options(m_handle, MYSQL_OPT_CONNECT_TIMEOUT, &m_connectTimeout);
+    mysql_options(m_handle, MYSQL_OPT_READ_TIMEOUT, &m_readTimeout);
+    mysql_options(m_handle, MYSQL_OPT_WRITE_TIMEOUT, &m_writeTimeout);
     for (const auto& [code, argument] : std::as_const(m_options))
         applyOption(m_handle, code, argument);
 

@@ -40,6 +40,11 @@ public:
     /// Returns the host name used to establish the current connection.
     const QString& Hostname() const { return m_hostname; }
 
+    /// Seconds the client library waits for a connection, and for each read and write on it,
+    /// before it gives up with its own error, so a server that stops answering cannot block the
+    /// caller for good. Applied by OpenConnection, before the options of SetOption; 0 leaves the
+    /// library's default (no limit). 10, 30 and 30 after construction.
+    void SetTimeouts(unsigned int connectSeconds, unsigned int readSeconds, unsigned int writeSeconds);
     /// Set an option to send to the server during the OpenConnection method.
     void SetOption(int eOption, const QString& sArg = QString());
     /// Clear any options set by the SetOption method.
@@ -80,6 +85,9 @@ private:
     QString m_dbName;
     int m_port = 0;
     quint32 m_clientFlags = 0;
+    unsigned int m_connectTimeout = 10;
+    unsigned int m_readTimeout = 30;
+    unsigned int m_writeTimeout = 30;
     int m_state = 1;
     st_mysql* m_handle = nullptr;
     QString m_queryString;

@@ -633,11 +633,14 @@ QString MYSQL_RS::whereClause()
             mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
         if (!field || !(field->flags & PRI_KEY_FLAG))
             continue;
-        // The stored value, or the one written by an earlier Update.
+        // A value written by an earlier Update is on the server in the form it was written in;
+        // a stored value is matched exactly as the server gave it.
         const Variant value = columnValue(column);
+        const bool written = writtenValue(m_position, columnName(column)) != nullptr;
         conditions << quotedColumnName(column)
                 + (value.isNull() ? QLatin1String(" IS ") : QLatin1String("="))
-                + quoteValue(value, static_cast<int>(field->type), plainQuotes);
+                + (written ? quoteValue(value, static_cast<int>(field->type), plainQuotes)
+                           : quoteText(value, plainQuotes));
     }
     if (conditions.isEmpty() || !keyIdentifiesRow())
         return QString();

@@ -119,6 +119,13 @@ std::optional<DateTimeParts> readDateTime(const Variant& value)
     return parts;
 }
 
+QString quoteText(const Variant& value, bool noBackslashEscapes)
+{
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    return u'\'' + escapedText(value.toString(), noBackslashEscapes) + u'\'';
+}
+
 QString quoteValue(const Variant& value, int columnType, bool noBackslashEscapes)
 {
     if (value.isNull())

@@ -28,6 +28,12 @@ QString quoteName(QStringView name);
 // backslash would end the literal early, so there only the single quote is escaped, by doubling.
 QString quoteValue(const Variant& value, int columnType, bool noBackslashEscapes = false);
 
+// A value as the text it is, escaped as for a text column and in single quotes (NULL for Null),
+// whatever the column's type. Values the server gave are matched this way: reading them by the
+// date and time forms would turn those the forms do not accept (a TIME of 25:00:00, a DATE of
+// 2004-02-00) into the zero form and match another row.
+QString quoteText(const Variant& value, bool noBackslashEscapes = false);
+
 // A date, a time of day or both, as read from a value; a part the value lacks is invalid.
 // `fraction` holds fractional seconds with their point (".25"), empty when there are none.
 struct DateTimeParts {

@@ -6,6 +6,9 @@
 
 #include <QCoreApplication>
 
+#include <errmsg.h>
+#include <mysqld_error.h>
+
 int32_t DatabaseCount = 0;
 int32_t ListedTableCount = 0;
 
@@ -20,10 +23,58 @@ MYSQL_CONNECTION& cDB::Connection()
     return *m_connection;
 }
 
+namespace {
+
+// Errors that mean the connection itself is gone, not that the statement was refused.
+bool isConnectionLost(int number)
+{
+    switch (number) {
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case CR_SERVER_LOST_EXTENDED:
+    case ER_CONNECTION_KILLED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void cDB::SetConnectionLostHandler(std::function<void(const QString&)> handler)
+{
+    m_connectionLost = std::move(handler);
+}
+
+// A lost connection has been reported on its own, and a statement that was never sent has no
+// error to show.
 void cDB::showError()
 {
-    if (m_showError)
-        m_showError(Connection().Error().Description());
+    const MYSQL_ERR& error = Connection().Error();
+    if (m_showError && !m_lost && error.Number() != 0)
+        m_showError(error.Description());
+}
+
+bool cDB::run(const QString& statement, std::shared_ptr<MYSQL_RS>* rs)
+{
+    MYSQL_CONNECTION& c = Connection();
+    // On a closed connection Execute sends nothing and hands back the previous result.
+    if (c.State() != 0)
+        return false;
+    std::shared_ptr<MYSQL_RS> result = c.Execute(statement);
+    if (rs)
+        *rs = result;
+    const int number = c.Error().Number();
+    if (number == 0)
+        return result != nullptr;
+    if (isConnectionLost(number)) {
+        m_lost = true;
+        // Closing keeps Error, so callers still see why their statement failed.
+        c.CloseConnection();
+        if (m_connectionLost)
+            m_connectionLost(c.Error().Description());
+    }
+    return false;
 }
 
 QString cDB::QuoteName(const QString& name)
@@ -61,6 +112,7 @@ QString cDB::EscapeLiteral(const QString& text, bool forLike)
 bool cDB::Connect(const QString& host, const QString& user, const QString& password, int16_t port)
 {
     MYSQL_CONNECTION& c = Connection();
+    m_lost = false;
     c.OpenConnection(host, user, password, QString(), static_cast<int>(port), 0);
     if (c.State() == 1) {
         showError();
@@ -74,13 +126,13 @@ void cDB::Disconnect()
     if (m_connection)
         m_connection->CloseConnection();
     m_connection.reset();
+    m_lost = false;
 }
 
 QStringList cDB::readColumn(const QString& statement, int column, bool* failed)
 {
-    MYSQL_CONNECTION& c = Connection();
-    const std::shared_ptr<MYSQL_RS> rs = c.Execute(statement);
-    *failed = c.Error().Number() != 0 || !rs;
+    std::shared_ptr<MYSQL_RS> rs;
+    *failed = !run(statement, &rs);
     QStringList values;
     if (*failed)
         return values;
@@ -108,10 +160,8 @@ QStringList cDB::ListDatabases()
 
 bool cDB::UseDatabase(const QString& database)
 {
-    MYSQL_CONNECTION& c = Connection();
-    c.Error().Clear();
-    c.Execute(QStringLiteral("use ") + QuoteName(database));
-    if (c.Error().Number() != 0) {
+    Connection().Error().Clear();
+    if (!run(QStringLiteral("use ") + QuoteName(database))) {
         showError();
         return false;
     }
@@ -132,10 +182,9 @@ QStringList cDB::ListTables(const QString& database)
 
 QList<FieldInfo> cDB::DescribeTable(const QString& table)
 {
-    MYSQL_CONNECTION& c = Connection();
-    const std::shared_ptr<MYSQL_RS> rs = c.Execute(QStringLiteral("describe ") + QuoteName(table));
+    std::shared_ptr<MYSQL_RS> rs;
     QList<FieldInfo> fields;
-    if (c.Error().Number() != 0 || !rs)
+    if (!run(QStringLiteral("describe ") + QuoteName(table), &rs))
         return fields;
     rs->MoveFirst();
     const int rows = rs->RecordCount();
@@ -196,12 +245,12 @@ QList<ForeignKeyInfo> cDB::ParseForeignKeyComment(const QString& comment)
 QList<ForeignKeyInfo> cDB::DiscoverForeignKeys(const QString& database, const QString& table)
 {
     QCoreApplication::processEvents();
-    MYSQL_CONNECTION& c = Connection();
-    const std::shared_ptr<MYSQL_RS> rs =
-        c.Execute(QStringLiteral("SHOW TABLE STATUS FROM ") + QuoteName(database) + QStringLiteral(" LIKE '")
-                  + EscapeLiteral(table, true) + QStringLiteral("'"));
+    std::shared_ptr<MYSQL_RS> rs;
+    const bool read = run(QStringLiteral("SHOW TABLE STATUS FROM ") + QuoteName(database) + QStringLiteral(" LIKE '")
+                          + EscapeLiteral(table, true) + QStringLiteral("'"),
+                          &rs);
     QList<ForeignKeyInfo> keys;
-    if (c.Error().Number() == 0 && rs && rs->RecordCount() > 0) {
+    if (read && rs->RecordCount() > 0) {
         rs->MoveFirst();
         keys = ParseForeignKeyComment(rs->Fields(Variant(QStringLiteral("Comment")))->Value().toString());
     }
@@ -212,14 +261,15 @@ QList<ForeignKeyInfo> cDB::DiscoverForeignKeys(const QString& database, const QS
 
 QList<ForeignKeyInfo> cDB::foreignKeysFromInformationSchema(const QString& database, const QString& table)
 {
-    MYSQL_CONNECTION& c = Connection();
-    const std::shared_ptr<MYSQL_RS> rs = c.Execute(
+    std::shared_ptr<MYSQL_RS> rs;
+    const bool read = run(
         QStringLiteral("SELECT CONSTRAINT_NAME, COLUMN_NAME, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME "
                        "FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = '%1' AND TABLE_NAME = '%2' "
                        "AND REFERENCED_TABLE_NAME IS NOT NULL ORDER BY CONSTRAINT_NAME, ORDINAL_POSITION")
-            .arg(EscapeLiteral(database), EscapeLiteral(table)));
+            .arg(EscapeLiteral(database), EscapeLiteral(table)),
+        &rs);
     QList<ForeignKeyInfo> keys;
-    if (c.Error().Number() != 0 || !rs)
+    if (!read)
         return keys;
     // Rows of one constraint are consecutive, in column order; they make one record.
     QString current;

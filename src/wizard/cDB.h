@@ -11,6 +11,7 @@
 #include <memory>
 
 class MYSQL_CONNECTION;
+class MYSQL_RS;
 
 // One column as "describe" reports it.
 struct FieldInfo {
@@ -56,6 +57,12 @@ public:
     // The connection, created on first use.
     MYSQL_CONNECTION& Connection();
 
+    // Called once when a statement finds the server gone (it stopped answering within the
+    // connection's timeouts, or closed the connection), with the client library's message. The
+    // connection is closed by then; later statements fail quietly until the next Connect.
+    void SetConnectionLostHandler(std::function<void(const QString&)> handler);
+    bool ConnectionLost() const { return m_lost; }
+
     // Parses the REFER clauses of a table status comment.
     static QList<ForeignKeyInfo> ParseForeignKeyComment(const QString& comment);
     // A name inside back-ticks, a back-tick in it doubled.
@@ -68,9 +75,14 @@ private:
     // Runs a statement and reads column `column` (or the column named `columnName`) of every row;
     // `failed` tells whether the statement failed.
     QStringList readColumn(const QString& statement, int column, bool* failed);
+    // Runs a statement on the open connection; false when it failed or nothing was sent (closed
+    // connection). A lost connection is closed and reported here.
+    bool run(const QString& statement, std::shared_ptr<MYSQL_RS>* rs = nullptr);
     QList<ForeignKeyInfo> foreignKeysFromInformationSchema(const QString& database, const QString& table);
     void showError();
 
     std::function<void(const QString&)> m_showError;
+    std::function<void(const QString&)> m_connectionLost;
     std::unique_ptr<MYSQL_CONNECTION> m_connection;
+    bool m_lost = false;
 };

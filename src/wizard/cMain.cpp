@@ -113,48 +113,59 @@ const QString kPasswordHexKey = QStringLiteral("PasswordHex");
 
 }  // namespace
 
-int16_t cMain::CountSavedConnections() const
+namespace {
+
+int16_t countSavedConnections(const IniDocument& ini)
 {
-    const QString file = IniFile();
     int16_t i = 1;
-    while (i < INT16_MAX && !ReadIniValue(sectionName(i), QStringLiteral("SQL"), file).isEmpty())
+    while (i < INT16_MAX && !ini.text(sectionName(i), QStringLiteral("SQL")).isEmpty())
         ++i;
     return static_cast<int16_t>(i - 1);
 }
 
+}  // namespace
+
+int16_t cMain::CountSavedConnections() const
+{
+    return countSavedConnections(IniDocument::read(IniFile()));
+}
+
 QList<SavedConnection> cMain::LoadSavedConnections() const
 {
-    const QString file = IniFile();
-    const int n = CountSavedConnections();
+    const IniDocument ini = IniDocument::read(IniFile());
+    const int n = countSavedConnections(ini);
     QList<SavedConnection> list(n + 1);
     for (int i = 1; i <= n; ++i) {
         const QString section = sectionName(i);
         SavedConnection& c = list[i];
-        c.ConnectionName = ReadIniValue(section, QStringLiteral("ConnName"), file);
-        c.ServerName = ReadIniValue(section, QStringLiteral("SQL"), file);
-        c.UserName = ReadIniValue(section, QStringLiteral("Login"), file);
-        QByteArray scrambled = QByteArray::fromHex(ReadIniBytes(section, kPasswordHexKey, file));
+        c.ConnectionName = ini.text(section, QStringLiteral("ConnName"));
+        c.ServerName = ini.text(section, QStringLiteral("SQL"));
+        c.UserName = ini.text(section, QStringLiteral("Login"));
+        QByteArray scrambled = QByteArray::fromHex(ini.bytes(section, kPasswordHexKey));
         if (scrambled.isEmpty())
-            scrambled = ReadIniBytes(section, QStringLiteral("Password"), file);
+            scrambled = ini.bytes(section, QStringLiteral("Password"));
         c.Password = QString::fromLocal8Bit(UnscrambleBytes(scrambled, kPasswordKey));
     }
     return list;
 }
 
-bool cMain::SaveConnection(const SavedConnection& connection) const
+SaveOutcome cMain::SaveConnection(const SavedConnection& connection) const
 {
     const QString file = IniFile();
-    const QString section = sectionName(CountSavedConnections() + 1);
+    IniDocument ini = IniDocument::read(file);
+    const int16_t number = static_cast<int16_t>(countSavedConnections(ini) + 1);
+    const QString section = sectionName(number);
     const QByteArray scrambled = ScrambleBytes(connection.Password.toLocal8Bit(), kPasswordKey);
     const bool plain = fitsOnALine(scrambled);
-    bool ok = WriteIniValue(section, QStringLiteral("ConnName"), connection.ConnectionName, file)
-        && WriteIniValue(section, QStringLiteral("SQL"), connection.ServerName, file)
-        && WriteIniValue(section, QStringLiteral("Login"), connection.UserName, file)
-        && WriteIniBytes(section, QStringLiteral("Password"), plain ? quotedForIni(scrambled) : QByteArray(), file);
+    ini.setText(section, QStringLiteral("ConnName"), connection.ConnectionName);
+    ini.setText(section, QStringLiteral("SQL"), connection.ServerName);
+    ini.setText(section, QStringLiteral("Login"), connection.UserName);
+    ini.setBytes(section, QStringLiteral("Password"), plain ? quotedForIni(scrambled) : QByteArray());
     // A section reused after a gap may still hold the hexadecimal form of an older password.
-    if (ok && (!plain || !ReadIniBytes(section, kPasswordHexKey, file).isEmpty()))
-        ok = WriteIniBytes(section, kPasswordHexKey, plain ? QByteArray() : scrambled.toHex(), file);
-    return ok;
+    if (!plain || !ini.bytes(section, kPasswordHexKey).isEmpty())
+        ini.setBytes(section, kPasswordHexKey, plain ? QByteArray() : scrambled.toHex());
+    const QString failure = ini.write(file);
+    return {failure.isEmpty() ? number : int16_t(0), failure};
 }
 
 bool cMain::ConnectionNameExists(const QString& name) const

@@ -15,6 +15,14 @@ struct SavedConnection {
     QString ConnectionName;
 };
 
+// What saving a connection did: the number it was saved under, or why nothing was saved (the
+// file is then left as it was).
+struct SaveOutcome {
+    int16_t Number = 0;
+    QString Failure;
+    explicit operator bool() const { return Failure.isEmpty(); }
+};
+
 class cMain {
 public:
     // `programFolder` holds sql.ini.
@@ -23,12 +31,12 @@ public:
     QString IniFile() const;
 
     // Saved connection i is the section "Connection<i>"; the list ends before the first number
-    // whose section is missing or has an empty SQL value.
+    // whose section is missing or has an empty SQL value. Each of these reads sql.ini once.
     int16_t CountSavedConnections() const;
     // Position i (1 to n) holds saved connection i; position 0 is an empty record.
     QList<SavedConnection> LoadSavedConnections() const;
-    // Appends the connection as number n + 1. Returns false when sql.ini cannot be written.
-    bool SaveConnection(const SavedConnection& connection) const;
+    // Appends the connection as number n + 1, reading sql.ini once and writing it once.
+    SaveOutcome SaveConnection(const SavedConnection& connection) const;
     // Exact comparison: letter case and blanks count.
     bool ConnectionNameExists(const QString& name) const;
 

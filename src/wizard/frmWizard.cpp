@@ -43,8 +43,10 @@ frmWizard::~frmWizard() = default;
 
 cDB& frmWizard::Database()
 {
-    if (!m_db)
+    if (!m_db) {
         m_db = std::make_unique<cDB>([this](const QString& text) { showMessage(this, text); });
+        m_db->SetConnectionLostHandler([this](const QString& reason) { OnConnectionLost(reason); });
+    }
     return *m_db;
 }
 
@@ -268,12 +270,13 @@ void frmWizard::nextFromConnection()
 
     KeepOrClearTableLists();
 
+    // Only the entry the user chose or saved in this run is shown as picked. The boxes keep what
+    // was connected: filling them from any other entry would hand its server and login to the
+    // generated scripts.
     guarded([this] {
         FillSavedConnectionList();
-        if (cmbSaved->count() > 0) {
-            cmbSaved->setCurrentIndex(cmbSaved->count() - 1);
-            LoadSavedConnection(cmbSaved->count() - 1);
-        }
+        if (m_pickedConnection > 0 && m_pickedConnection <= cmbSaved->count())
+            cmbSaved->setCurrentIndex(m_pickedConnection - 1);
     });
 
     m_tablesStale = true;

@@ -110,6 +110,7 @@ private:
     void LoadSavedConnection(int listIndex);
     bool UseDatabase(const QString& database);
     void OfferToSaveConnection();
+    void OnConnectionLost(const QString& reason);
     // Steps 2 and 3: tables and fields.
     void connectTablePanels();
     void LoadAvailableTables();
@@ -184,6 +185,8 @@ private:
     // and whether the user has gone on with adding allowed after being told.
     QStringList m_requiredLeftOut;
     bool m_requiredLeftOutAccepted = false;
+    // Number of the saved connection the user chose or saved in this run, 0 for none.
+    int m_pickedConnection = 0;
     bool m_exitConfirmed = false;
     std::unique_ptr<cDB> m_db;
     frmConnectionName* m_connectionNameDialog = nullptr;

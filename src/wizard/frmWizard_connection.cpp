@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -119,6 +120,7 @@ void frmWizard::LoadSavedConnection(int listIndex)
     txtUsername->setText(s.UserName);
     txtPassword->setText(s.Password);
     m_savedConnectionPicked = true;
+    m_pickedConnection = position;
 }
 
 bool frmWizard::UseDatabase(const QString& database)
@@ -138,6 +140,30 @@ void frmWizard::OfferToSaveConnection()
     // Closing the dialog by its frame cancels the save.
     if (UserDialogs::current().exec(*m_connectionNameDialog) != QDialog::Accepted)
         return;
-    m_main.SaveConnection(
+    const SaveOutcome saved = m_main.SaveConnection(
         {txtServer->text(), txtUsername->text(), txtPassword->text(), PendingConnectionName});
+    if (!saved) {
+        showMessage(this,
+                    QStringLiteral("The connection could not be saved in %1: %2")
+                        .arg(QDir::toNativeSeparators(m_main.IniFile()), saved.Failure),
+                    MessageIcon::Critical);
+        return;
+    }
+    // The new entry holds what is in the boxes: it counts as picked.
+    m_savedConnectionPicked = true;
+    m_pickedConnection = saved.Number;
+}
+
+// A statement found the server gone (it stopped answering within the timeouts, or closed the
+// connection). The connection is closed by now, so Connect is offered again at once.
+void frmWizard::OnConnectionLost(const QString& reason)
+{
+    m_connected = false;
+    Command3->setEnabled(false);
+    Command1->setEnabled(true);
+    showMessage(this,
+                QStringLiteral("The connection to the MySQL server was lost: %1\nPress 'Connect' on the first "
+                               "step to connect again.")
+                    .arg(reason),
+                MessageIcon::Critical);
 }

@@ -220,6 +220,9 @@ bool frmWizard::CollectChosenFields()
     for (qsizetype i = 0; i < tableCount && i < m_fieldNodes.size(); ++i) {
         SelectedTable& table = m_choices.SelectedTables[i];
         const QList<FieldInfo> described = Database().DescribeTable(table.TableName);
+        // A lost connection has been reported on its own: the table is not to blame.
+        if (described.isEmpty() && Database().ConnectionLost())
+            return false;
         QStringList columns;
         for (const FieldInfo& column : described)
             columns << column.Name;

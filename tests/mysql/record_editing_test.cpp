@@ -352,3 +352,32 @@ TEST_F(RecordEditingTest, EditsReachTheResultsDatabaseWhicheverIsSelected)
     EXPECT_EQ(names()[0], QStringList({"1", "mine"}));
     EXPECT_EQ(qmtest::querySql("SELECT name FROM people", other.name()), Rows({{"other"}}));
 }
+
+TEST_F(RecordEditingTest, DateAndTimeKeysAreMatchedAsTheServerGaveThem)
+{
+    // Key values the date and time forms do not accept would become the zero form and reach
+    // the row that holds it.
+    db.exec({"SET SESSION sql_mode = ''",
+             "CREATE TABLE shifts (t TIME PRIMARY KEY)",
+             "INSERT INTO shifts VALUES ('00:00:00'), ('25:00:00')",
+             "CREATE TABLE days (d DATE PRIMARY KEY, note CHAR(1))",
+             "INSERT INTO days VALUES ('2001-01-01', 'z'), ('2004-02-00', 'a')"});
+    auto rs = select("SELECT t FROM shifts ORDER BY t");
+    rs->MoveLast();
+    EXPECT_EQ(rs->Delete(), 1);
+    EXPECT_EQ(ran(), "DELETE FROM " + table("shifts") + " WHERE `t`='25:00:00'");
+    EXPECT_EQ(rows("SELECT t FROM shifts"), Rows({{"00:00:00"}}));
+
+    rs = select("SELECT d, note FROM days ORDER BY d");
+    rs->MoveLast();
+    rs->Fields("note")->setValue("x");
+    EXPECT_EQ(rs->Update(), 1);
+    EXPECT_EQ(ran(), "UPDATE " + table("days") + " SET `note`='x' WHERE `d`='2004-02-00'");
+    // A key written through the result is matched in the form it was written in.
+    rs->Fields("d")->setValue("2004-02-31");
+    EXPECT_EQ(rs->Update(), 1);
+    rs->Fields("note")->setValue("y");
+    EXPECT_EQ(rs->Update(), 1);
+    EXPECT_EQ(ran(), "UPDATE " + table("days") + " SET `note`='y' WHERE `d`='0000-00-00'");
+    EXPECT_EQ(rows("SELECT d, note FROM days ORDER BY d"), Rows({{"0000-00-00", "y"}, {"2001-01-01", "z"}}));
+}

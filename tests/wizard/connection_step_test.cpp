@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -254,4 +255,68 @@ TEST_F(ConnectionStep, PickingASavedConnectionFillsTheLoginButNotPortOrDatabase)
     EXPECT_EQ(type->currentText(), QStringLiteral("Local"));
     EXPECT_EQ(text("txtServer"), QStringLiteral("localhost"));
     EXPECT_EQ(text("txtUsername"), QStringLiteral("bob"));
+}
+
+TEST_F(ConnectionStep, LeavingStepOneKeepsWhatWasConnectedUnlessAnEntryWasChosen)
+{
+    ScratchDatabase scratch(QStringLiteral("step1_keep"));
+    const ServerSettings& s = sandboxServer();
+    const cMain main(folder.path());
+    main.SaveConnection({s.host, s.user, s.password, QStringLiteral("Mine")});
+    main.SaveConnection({QStringLiteral("unrelated.example.org"), QStringLiteral("mallory"), QStringLiteral("x"),
+                         QStringLiteral("Last")});
+    open();
+    auto* list = ui->get<QComboBox>("cmbSaved");
+    auto connection = [&] {
+        const ConnectionSettings& c = wizard->Choices().Connection;
+        return QStringList{c.ServerName, c.UserName, c.Password};
+    };
+    const QStringList typed{s.host, s.user, s.password};
+
+    // Typed, connected, not saved: Back and Next again keep the typed settings.
+    ui->connectToSandbox();
+    ui->type("cmbDBSelect", scratch.name());
+    dialogs.answers = {MessageAnswer::No, MessageAnswer::No};
+    ui->next();
+    ASSERT_EQ(ui->step(), 2);
+    EXPECT_EQ(list->currentIndex(), -1);
+    ui->back();
+    ui->next();
+    ASSERT_EQ(ui->step(), 2);
+    EXPECT_EQ(connection(), typed);
+    EXPECT_EQ(text("txtServer"), s.host);
+
+    // The entry chosen on step 1 stays the one shown, not the last of the list.
+    ui->back();
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    dialogs.clear();
+    ui->next();
+    ASSERT_EQ(ui->step(), 2);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join(" | ").toStdString();
+    EXPECT_EQ(list->currentIndex(), 0);
+    ui->back();
+    ui->next();
+    EXPECT_EQ(connection(), typed);
+}
+
+TEST_F(ConnectionStep, AFailedSaveIsReportedWithThePathAndTheReason)
+{
+    ScratchDatabase scratch(QStringLiteral("step1_unsaved"));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("sql.ini")));
+    ui->connectToSandbox();
+    ui->type("cmbDBSelect", scratch.name());
+    dialogs.clear();
+    dialogs.answers = {MessageAnswer::Yes};
+    scriptNames({QStringLiteral("Shop")});
+    ui->next();
+    ASSERT_EQ(dialogs.messages.size(), 2) << dialogs.texts().join(" | ").toStdString();
+    const RecordedMessage& failure = dialogs.messages[1];
+    EXPECT_TRUE(failure.text.startsWith(QStringLiteral("The connection could not be saved in ")
+                                        + QDir::toNativeSeparators(folder.file(QStringLiteral("sql.ini")))))
+        << failure.text.toStdString();
+    EXPECT_GT(failure.text.size(), failure.text.indexOf(QStringLiteral("sql.ini: ")) + 9) << "no reason given";
+    EXPECT_EQ(failure.icon, MessageIcon::Critical);
+    EXPECT_EQ(ui->step(), 2);
+    EXPECT_FALSE(wizard->SavedConnectionPicked());
 }

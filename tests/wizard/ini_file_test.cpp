@@ -1,5 +1,6 @@
 // sql.ini is read and written with the Windows profile rules, and a write changes nothing but the
 // one key it writes.
+#include "QtPrinters.h"
 #include "wizard/modINI.h"
 
 #include <QFile>
@@ -64,6 +65,20 @@ TEST_F(IniFile, ReadsAtMost254Characters)
 {
     write("[S]\nk=" + QByteArray(300, 'a') + "\n");
     EXPECT_EQ(read("S", "k"), QString(254, QLatin1Char('a')));
+}
+
+TEST_F(IniFile, LongValuesEndAfterTheLastWholeCharacterThatFits)
+{
+    // Characters of two, three and four bytes that end at, or straddle, the 254th byte.
+    for (const char* character : {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80"}) {
+        const QByteArray c(character);
+        for (int ascii = 250; ascii <= 254; ++ascii) {
+            write("[S]\nk=" + QByteArray(ascii, 'a') + c.repeated(3) + "\n");
+            const qsizetype whole = (254 - ascii) / c.size();
+            EXPECT_EQ(read("S", "k"), QString::fromUtf8(QByteArray(ascii, 'a') + c.repeated(whole)))
+                << c.size() << "-byte character after " << ascii;
+        }
+    }
 }
 
 TEST_F(IniFile, WritingCreatesFileAndSectionWithWindowsLineBreaks)

@@ -1,7 +1,9 @@
 // Saved connections in sql.ini: numbering, the gap rule, and passwords that come back exactly.
+#include "FullDisk.h"
 #include "wizard/cMain.h"
 #include "wizard/modINI.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -92,4 +94,114 @@ TEST_F(SavedConnections, ReusedSectionLosesTheHexFormOfAnOlderPassword)
     writeIni("[Connection1]\nConnName=x\nSQL=\nPasswordHex=00ff\n");
     ASSERT_TRUE(main.SaveConnection({QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("plain"), QStringLiteral("n")}));
     EXPECT_EQ(main.LoadSavedConnections()[1].Password, QStringLiteral("plain"));
+}
+
+TEST_F(SavedConnections, ByteOrderMarkAndCarriageReturnFilesListEveryConnection)
+{
+    // Each form is read like the plain one, and a save appends in the file's own line breaks.
+    const struct {
+        const char* form;
+        QByteArray before;
+        QByteArray added;
+    } cases[] = {
+        {"byte-order mark", "\xEF\xBB\xBF[Connection1]\r\nConnName=a\r\nSQL=h1\r\n[Connection2]\r\nConnName=b\r\nSQL=h2\r\n",
+         "[Connection3]\r\nConnName=c\r\nSQL=h3\r\nLogin=u\r\nPassword=\r\n"},
+        {"CR only", "[Connection1]\rConnName=a\rSQL=h1\r[Connection2]\rConnName=b\rSQL=h2\r",
+         "[Connection3]\rConnName=c\rSQL=h3\rLogin=u\rPassword=\r"},
+    };
+    for (const auto& c : cases) {
+        writeIni(c.before);
+        const auto list = main.LoadSavedConnections();
+        ASSERT_EQ(list.size(), 3) << c.form;
+        EXPECT_EQ(list[1].ConnectionName, QStringLiteral("a")) << c.form;
+        EXPECT_EQ(list[2].ServerName, QStringLiteral("h2")) << c.form;
+        ASSERT_TRUE(main.SaveConnection({QStringLiteral("h3"), QStringLiteral("u"), QString(), QStringLiteral("c")}))
+            << c.form;
+        QFile f(main.IniFile());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), c.before + c.added) << c.form;
+    }
+}
+
+TEST_F(SavedConnections, AFailedSaveLeavesTheFileAndSaysWhy)
+{
+    // 200 saved connections on a full disk: the save fails and every byte stays.
+    qmtest::FullDisk disk;
+    const cMain onDisk(disk.path());
+    QByteArray before;
+    for (int i = 1; i <= 200; ++i)
+        before += QStringLiteral("[Connection%1]\r\nConnName=c%1\r\nSQL=h\r\nLogin=u\r\nPassword=\r\n").arg(i).toLatin1();
+    {
+        QFile f(onDisk.IniFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    disk.fill();
+    const SaveOutcome full = onDisk.SaveConnection({QStringLiteral("h"), QStringLiteral("u"), QString(), QStringLiteral("new")});
+    disk.release();
+    EXPECT_FALSE(full);
+    EXPECT_FALSE(full.Failure.isEmpty());
+    QFile f(onDisk.IniFile());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+
+    // sql.ini is a folder: nothing can be read or written, and the save says so.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sql.ini")));
+    const SaveOutcome folder = main.SaveConnection({QStringLiteral("h"), QStringLiteral("u"), QString(), QStringLiteral("n")});
+    EXPECT_FALSE(folder);
+    EXPECT_FALSE(folder.Failure.isEmpty());
+}
+
+namespace {
+
+// Bytes this process has read and written through system calls so far.
+std::pair<qint64, qint64> bytesReadAndWritten()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return {-1, -1};
+    qint64 read = -1, written = -1;
+    for (const QByteArray& line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar: "))
+            read = line.mid(7).toLongLong();
+        else if (line.startsWith("wchar: "))
+            written = line.mid(7).toLongLong();
+    }
+    return {read, written};
+}
+
+}  // namespace
+
+TEST_F(SavedConnections, ManyConnectionsCostOneReadAndOneWriteOfTheFile)
+{
+    // Counted in bytes moved rather than in time, so a busy machine cannot make it fail.
+    const int n = 5000;
+    QByteArray content;
+    for (int i = 1; i <= n; ++i)
+        content += QStringLiteral("[Connection%1]\r\nConnName=connection %1\r\nSQL=host%1\r\nLogin=u\r\nPassword=\r\n")
+                       .arg(i)
+                       .toLatin1();
+    writeIni(content);
+    const qint64 size = content.size();
+    // What reading /proc/self/io itself adds is small against the file.
+    const qint64 slack = size / 2;
+
+    auto [read0, written0] = bytesReadAndWritten();
+    ASSERT_GE(read0, 0);
+    const auto list = main.LoadSavedConnections();
+    auto [read1, written1] = bytesReadAndWritten();
+    ASSERT_EQ(list.size(), n + 1);
+    EXPECT_EQ(list[n].ServerName, QStringLiteral("host%1").arg(n));
+    EXPECT_LT(read1 - read0, size + slack);
+
+    EXPECT_FALSE(main.ConnectionNameExists(QStringLiteral("new")));
+    auto [read2, written2] = bytesReadAndWritten();
+    EXPECT_LT(read2 - read1, size + slack);
+
+    const SaveOutcome saved = main.SaveConnection({QStringLiteral("h"), QStringLiteral("u"), QString(), QStringLiteral("new")});
+    auto [read3, written3] = bytesReadAndWritten();
+    EXPECT_EQ(saved.Number, n + 1);
+    EXPECT_LT(read3 - read2, size + slack);
+    EXPECT_LT(written3 - written2, size + slack);
+    EXPECT_EQ(main.CountSavedConnections(), n + 1);
 }

@@ -1,0 +1,168 @@
+// A server that stops answering: the wizard gives up after the connection's timeouts with the
+// client library's own message, says that the connection is lost, and Connect works again.
+#include "TestFolders.h"
+#include "WizardDriver.h"
+#include "mysql/MYSQL_CONNECTION.h"
+#include "wizard/cDB.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <thread>
+
+using namespace qmtest;
+
+namespace {
+
+// A private server for this test alone, so that pausing it disturbs no other test. A paused
+// server is resumed by a watchdog after a while, so that a wizard waiting on it without a
+// timeout fails the test instead of hanging it.
+class PrivateServer {
+public:
+    PrivateServer()
+    {
+        QProcess start;
+        start.start(script(), {QStringLiteral("start"), dir()});
+        start.waitForFinished(180000);
+        EXPECT_EQ(start.exitCode(), 0) << start.readAllStandardError().toStdString();
+        QFile env(dir() + QStringLiteral("/env"));
+        if (env.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : env.readAll().split('\n')) {
+                if (line.startsWith("export QM_MYSQL_PORT="))
+                    port = line.mid(line.indexOf('=') + 1).toInt();
+                else if (line.startsWith("export QM_MYSQL_PASSWORD="))
+                    password = QString::fromUtf8(line.mid(line.indexOf('=') + 1));
+            }
+        }
+        QFile pidFile(dir() + QStringLiteral("/mariadbd.pid"));
+        if (pidFile.open(QIODevice::ReadOnly))
+            m_pid = pidFile.readAll().trimmed().toInt();
+        EXPECT_GT(m_pid, 0);
+        EXPECT_GT(port, 0);
+    }
+    ~PrivateServer()
+    {
+        resume();
+        QProcess::execute(script(), {QStringLiteral("stop"), dir()});
+    }
+
+    void pause()
+    {
+        ASSERT_GT(m_pid, 0);
+        resume();
+        ::kill(m_pid, SIGSTOP);
+        m_paused = true;
+        m_watchdog = std::thread([this] {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait_for(lock, std::chrono::seconds(30), [this] { return !m_paused; });
+            ::kill(m_pid, SIGCONT);
+        });
+    }
+    void resume()
+    {
+        if (!m_watchdog.joinable())
+            return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_paused = false;
+        }
+        m_wake.notify_all();
+        m_watchdog.join();
+    }
+
+    int port = 0;
+    QString password;
+
+private:
+    QString script() const { return sourceDir() + QStringLiteral("/scripts/sandbox"); }
+    QString dir() const { return m_temp.filePath(QStringLiteral("server")); }
+
+    QTemporaryDir m_temp;
+    int m_pid = 0;
+    std::thread m_watchdog;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_paused = false;
+};
+
+}  // namespace
+
+TEST(DeadServer, TimesOutSaysTheConnectionIsLostAndConnectsAgain)
+{
+    PrivateServer server;
+    ASSERT_GT(server.port, 0);
+    TempProgramFolder folder;
+    DialogRecorder dialogs;
+    frmWizard wizard(folder.path());
+    wizard.show();
+    WizardDriver ui(wizard, dialogs);
+    // Short timeouts keep the test quick; the program's own are 10 s to connect and 30 s a read.
+    wizard.Database().Connection().SetTimeouts(2, 2, 2);
+    const int tooLong = 20000;
+
+    auto* type = ui.get<QComboBox>("cmbConnType");
+    type->setCurrentText(QStringLiteral("Remote"));
+    emit type->activated(type->currentIndex());
+    ui.type("txtServer", QStringLiteral("127.0.0.1"));
+    ui.type("txtport", QString::number(server.port));
+    ui.type("txtPassword", server.password);
+    ui.click("Command1");
+    ASSERT_TRUE(wizard.Connected()) << dialogs.texts().join(" | ").toStdString();
+    ui.type("cmbDBSelect", QStringLiteral("mysql"));
+    dialogs.answers = {MessageAnswer::No};
+    ui.next();
+    ASSERT_EQ(ui.step(), 2);
+    auto* available = ui.get<QListWidget>("lstAvTables");
+    available->setCurrentItem(available->findItems(QStringLiteral("db"), Qt::MatchExactly).value(0));
+    ui.click("cmdAppendTables");
+
+    // Next on step 2 reads the columns of the chosen table from a server that does not answer.
+    server.pause();
+    dialogs.clear();
+    QElapsedTimer clock;
+    clock.start();
+    ui.next();
+    EXPECT_LT(clock.elapsed(), tooLong);
+    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.texts().join(" | ").toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("The connection to the MySQL server was lost: ")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("Lost connection"))) << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Critical);
+    EXPECT_FALSE(wizard.Connected());
+    EXPECT_TRUE(ui.get("Command1")->isEnabled());
+    EXPECT_FALSE(ui.get("Command3")->isEnabled());
+
+    // Next on step 3 does not blame the table.
+    ASSERT_EQ(ui.step(), 3);
+    dialogs.clear();
+    ui.next();
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("An error in this step has occured, please check the settings")});
+
+    // Connect, without Disconnect first: the paused server ends in the library's message.
+    ui.back();
+    ui.back();
+    ASSERT_EQ(ui.step(), 1);
+    dialogs.clear();
+    clock.restart();
+    ui.click("Command1");
+    EXPECT_LT(clock.elapsed(), tooLong);
+    ASSERT_EQ(dialogs.messages.size(), 2) << dialogs.texts().join(" | ").toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("Lost connection"))) << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("Failed To Connect To MySQL Server. Please Revise Your Settings"));
+
+    server.resume();
+    dialogs.clear();
+    ui.click("Command1");
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Connection to server established successfully")});
+    EXPECT_TRUE(wizard.Connected());
+}
