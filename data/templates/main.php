@@ -55,9 +55,12 @@ if (!function_exists('mysql_connect')) {
         $host = ($server === null || $server === '') ? 'localhost' : (string)$server;
         $port = null;
         $socket = null;
+        // mysqli resolves an IPv6 address only in its bracketed form, "[::1]".
         if (preg_match('/^\[([^\]]+)\](?::(\d+))?$/', $host, $m)) {
-            $host = $m[1];
+            $host = '[' . $m[1] . ']';
             $port = isset($m[2]) ? (int)$m[2] : null;
+        } elseif (substr_count($host, ':') > 1) {
+            $host = '[' . $host . ']';
         } elseif (preg_match('/^([^:]*):(.+)$/', $host, $m) && substr_count($host, ':') === 1) {
             $host = $m[1] === '' ? 'localhost' : $m[1];
             if (ctype_digit($m[2])) {

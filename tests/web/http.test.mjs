@@ -2,7 +2,7 @@
 // the option flags, the login, form tokens, hostile data, paging and the rules of config.php.
 import { describe, it, before, after, beforeEach } from 'node:test';
 import assert from 'node:assert/strict';
-import { PhpServer, Client, listRows, linkById, decode, sql, Site } from './support.mjs';
+import { PhpServer, Client, listRows, linkById, decode, sql, Site, server } from './support.mjs';
 import { shopDatabase, shopSite, T, hostileTable, hostileColumn, hostileValue, BIG_ROWS } from './fixtures.mjs';
 
 let db;
@@ -647,6 +647,42 @@ describe('connection', () => {
       assert.deepEqual(srv.problems(), []);
     } finally {
       await srv.stop();
+      other.remove();
+    }
+  });
+
+  it('reaches a server given by an IPv6 address with a port of its own', async () => {
+    const net = await import('node:net');
+    // A relay on [::1] to the private server, which listens on 127.0.0.1 only; its port fits the
+    // wizard's 16-bit port box, so the generator writes "[::1]:port".
+    const { host, port } = server();
+    const relay = net.createServer((c) => {
+      const up = net.connect(port, host);
+      c.pipe(up).pipe(c);
+      c.on('error', () => up.destroy());
+      up.on('error', () => c.destroy());
+    });
+    let relayPort = 0;
+    for (let p = 20000 + (process.pid % 10000); !relayPort; p++) {
+      relayPort = await new Promise((resolve) => {
+        relay.once('error', () => resolve(0));
+        relay.listen(p, '::1', () => resolve(p));
+      });
+    }
+    const other = new Site(db, site.tables.slice(0, 1), {});
+    other.server = { host: '::1', port: relayPort };
+    other.configure(other.tables, {});
+    const srv = await PhpServer.start(other.dir);
+    try {
+      const fs = await import('node:fs');
+      assert.match(fs.readFileSync(`${other.dir}/database.php`, 'utf8'), new RegExp(`"\\[::1\\]:${relayPort}"`));
+      const r = await new Client(srv.base).get(`tablelist.php?t=0`);
+      assert.equal(r.status, 200);
+      assert.ok(listRows(r.text).length > 0);
+      assert.deepEqual(srv.problems(), []);
+    } finally {
+      await srv.stop();
+      relay.close();
       other.remove();
     }
   });

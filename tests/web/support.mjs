@@ -138,7 +138,8 @@ export class Site {
   configure(tables, options = {}) {
     this.tables = tables;
     this.options = options;
-    const s = server();
+    // A test may point the site at another address of the server (this.server = {host, port}).
+    const s = this.server ?? server();
     const o = { ...defaultOptions(), ...options };
     if (process.env.QM_WEB_SITEGEN) {
       // The wizard keeps the port in 16 bits; a higher one travels in the server name instead.
