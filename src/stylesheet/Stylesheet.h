@@ -2,8 +2,14 @@
 // A .css file as the stylesheet editor sees it: a flat list of rules, each kept as one line of text
 // and filed under one of three fixed categories (tags, unique ids, classes). A rule is split into
 // property/value pairs only while it is edited. No widgets here.
+//
+// The file as read is kept too, cut into the rules and the text between them (blank lines,
+// comments, line ends, text after the last rule). Saving writes that text and every rule nobody
+// changed exactly as read, byte for byte; only a changed rule is written from its new text, in
+// its old place, and a new rule goes after the last rule with the file's own line end.
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -56,15 +62,26 @@ public:
     void SetDisplayName(int id, const QString& name);
     void SetRuleText(int id, const QString& text);
 
-    // The whole file as it is written: an empty first line, one rule per line, an empty last line.
-    QString FileText() const;
-    // Writes FileText() to FilePath(). The old file is replaced only once the new one is complete,
-    // so a failure leaves it as it was. On failure `error` gets the reason.
+    // The whole file as Save writes it: the file as read, with removed rules taken out (with the
+    // line they stood alone on), changed rules in their new text and new rules after the last rule.
+    // A file that is not valid UTF-8 is read byte for byte as Latin-1 and written back the same
+    // way; a character such a file cannot hold is written as a CSS escape ("\2014 ").
+    QByteArray FileBytes() const;
+    // The line end the file uses (its first one); CR LF for a file without any.
+    const QString& LineEnd() const { return m_lineEnd; }
+    // Writes FileBytes() to FilePath() through writeWholeFile: the old file is replaced only once
+    // every byte of the new one is on the disk, so a failure leaves it as it was. A file that could
+    // not be read is not overwritten. On failure `error` gets the reason.
     bool Save(QString* error = nullptr) const;
 
-    // The selector part of a rule (before its first "{", blanks trimmed, tabs removed), upper-cased
-    // for tag selectors; a text without "{" is returned unchanged.
+    // The selector part of a rule (before its first "{", blanks trimmed, tabs removed). For tag
+    // selectors (not starting with "#", holding no ".") the tag names, and the names of pseudo-
+    // classes which CSS reads in any case, are upper-cased; ids, classes, attribute selectors and
+    // other arguments keep their case, since they match case-sensitively. A text without "{" is
+    // returned unchanged.
     static QString GetCSSElementName(const QString& ruleText);
+    // `selector` with its tag names (and pseudo-class names) in upper case, everything else as is.
+    static QString UpperCaseTagNames(const QString& selector);
     // The category key a rule line is filed under, decided on its selector.
     static QString CategoryOf(const QString& ruleText);
     // A copy of `text` in which every quoted part, quotes included, is blanked out, so that
@@ -84,10 +101,28 @@ public:
     static QStringList ParseRuleLines(const QString& fileText);
 
 private:
+    // A stretch of the file as read: text between rules (RuleId 0) or the source of a rule, from
+    // its selector to its "}". A rule line that repeats an earlier one is the same rule.
+    struct Piece {
+        QString Text;       // as read
+        int RuleId = 0;     // 0: text between rules
+        QString ReadText;   // the rule text as read; the rule is untouched while it still has it
+    };
+
     int indexOf(int id) const;
+    void clearFile();
+    // The text of a changed or new rule as it goes into the file.
+    QString encodable(const QString& text) const;
 
     QString m_programFolder;
     QString m_path;
     QList<CssRule> m_rules;
     int m_nextId = 1;
+
+    QList<Piece> m_pieces;           // the file as read, in order
+    QSet<int> m_readIds;             // the rules that come from the file
+    bool m_latin1 = false;           // the file is not UTF-8 and is read and written as Latin-1
+    QString m_lineEnd = QStringLiteral("\r\n");
+    bool m_unreadable = false;       // the file exists but could not be read
+    QString m_readError;
 };

@@ -1,5 +1,6 @@
 #include "stylesheet/frmCSS.h"
 
+#include "common/SafeFile.h"
 #include "dialogs/UserDialogs.h"
 #include "stylesheet/ColorPicture.h"
 
@@ -12,9 +13,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QWebEngineView>
 
@@ -26,18 +28,30 @@ constexpr int kRuleIdRole = Qt::UserRole;
 constexpr int kCategoryRole = Qt::UserRole + 1;
 constexpr int kPreviewTab = 2;
 
-// The stylesheet path as it goes into the sample page's link. Only the characters that would end
-// the attribute or change what the address means (a fragment, a query, an escape) are encoded.
-QString linkTarget(const QString& path)
+// The names of the preview's files in its temporary folder.
+const QString kPreviewPageName = QStringLiteral("tmpcss.html");
+const QString kPreviewSheetName = QStringLiteral("stylesheet.css");
+
+// The sample page's relative picture addresses ("templates/up.gif") name files of the program
+// folder; the page is shown from the temporary folder, so they are made absolute.
+QString withProgramFolderPictures(const QString& page, const QString& programFolder)
 {
-    QString target;
-    for (const QChar c : path) {
-        if (QStringView(u"%#?\"&<>\\").contains(c))
-            target += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
-        else
-            target += c;
+    const QUrl folder = QUrl::fromLocalFile(Stylesheet::FullPath(programFolder, QString()));
+    static const QRegularExpression src(QStringLiteral("(\\bsrc=\")([^\"]*)(\")"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype at = 0;
+    auto it = src.globalMatch(page);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QUrl target(m.captured(2));
+        if (!target.isRelative() || m.captured(2).startsWith(u'/') || m.captured(2).isEmpty())
+            continue;
+        out += page.mid(at, m.capturedStart(2) - at);
+        out += folder.resolved(target).toString(QUrl::FullyEncoded).toHtmlEscaped();
+        at = m.capturedEnd(2);
     }
-    return target;
+    return out + page.mid(at);
 }
 
 void setSwatch(QFrame* frame, const QColor& color)
@@ -123,7 +137,12 @@ QString frmCSS::SamplePage() const
 
 QString frmCSS::PreviewPage() const
 {
-    return Stylesheet::FullPath(m_programFolder, QStringLiteral("tmpcss.html"));
+    return m_previewDir ? m_previewDir->filePath(kPreviewPageName) : QString();
+}
+
+QString frmCSS::PreviewStylesheet() const
+{
+    return m_previewDir ? m_previewDir->filePath(kPreviewSheetName) : QString();
 }
 
 void frmCSS::fillTree()
@@ -438,21 +457,39 @@ void frmCSS::showPreview()
         IE1->setFocus();
         return;
     }
-    // The preview shows the rules as OK would write them, so they are written first.
-    saveStylesheet();
 
-    // A sample page that cannot be read gives an empty preview page.
-    QString page;
-    QFile sample(SamplePage());
-    if (sample.open(QIODevice::ReadOnly))
-        page = QString::fromLocal8Bit(sample.readAll());
-    page.replace(QStringLiteral("foobar.css"), linkTarget(path));
-
-    QSaveFile preview(PreviewPage());
-    if (preview.open(QIODevice::WriteOnly)) {
-        preview.write((page + QStringLiteral("\r\n")).toLocal8Bit());
-        preview.commit();
+    // The preview shows the rules as OK would write them, from a copy in a folder of its own: the
+    // stylesheet itself is written only by OK, and the program folder may be read-only.
+    if (!m_previewDir)
+        m_previewDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quillmere-preview-XXXXXX"));
+    if (!m_previewDir->isValid()) {
+        showPreviewProblem(QStringLiteral("The preview needs a temporary folder, which could not be made: %1")
+                               .arg(m_previewDir->errorString()));
+        m_previewDir.reset();
+        return;
     }
+
+    QFile sample(SamplePage());
+    if (!sample.open(QIODevice::ReadOnly)) {
+        showPreviewProblem(QStringLiteral("The preview shows the sample page cssview.html with this stylesheet, "
+                                          "but %1 cannot be read: %2. Put cssview.html back in the program "
+                                          "folder (reinstalling Quillmere does that).")
+                               .arg(QDir::toNativeSeparators(SamplePage()), sample.errorString()));
+        return;
+    }
+    QString page = QString::fromUtf8(sample.readAll());
+    page.replace(QStringLiteral("foobar.css"), kPreviewSheetName);
+    page = withProgramFolderPictures(page, m_programFolder);
+
+    QString error = writeWholeFile(PreviewStylesheet(), m_sheet.FileBytes());
+    if (error.isEmpty())
+        error = writeWholeFile(PreviewPage(), (page + QStringLiteral("\r\n")).toUtf8());
+    if (!error.isEmpty()) {
+        showPreviewProblem(QStringLiteral("The preview could not be written to the temporary folder %1: %2")
+                               .arg(QDir::toNativeSeparators(m_previewDir->path()), error));
+        return;
+    }
+
     const QUrl url = QUrl::fromLocalFile(PreviewPage());
     // The page's address does not change between previews; reloading past the cache makes the
     // browser read the stylesheet again.
@@ -460,5 +497,15 @@ void frmCSS::showPreview()
         IE1->triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
     else
         IE1->load(url);
+    IE1->setFocus();
+}
+
+void frmCSS::showPreviewProblem(const QString& text)
+{
+    const QString html = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>No preview</title>"
+                                        "</head><body style=\"font-family:sans-serif;margin:2em\">"
+                                        "<h1 style=\"font-size:1.3em\">No preview</h1><p>%1</p></body></html>")
+                             .arg(text.toHtmlEscaped());
+    IE1->setHtml(html);
     IE1->setFocus();
 }

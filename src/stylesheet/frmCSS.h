@@ -1,12 +1,15 @@
 #pragma once
 // The stylesheet editor: the rules of a .css file as a tree of categories and rules with their
 // properties, a colour picker that yields HTML colour codes, and a preview of a sample page styled
-// by the edited rules. OK writes the file; Cancel leaves without writing.
+// by the edited rules. OK writes the file; Cancel leaves without writing. The preview writes only
+// into a temporary folder of its own: a copy of the edited stylesheet and the sample page.
 
 #include "stylesheet/Stylesheet.h"
 
 #include <QColor>
 #include <QDialog>
+
+#include <memory>
 
 class ColorPicture;
 class QFrame;
@@ -14,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QTemporaryDir;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
@@ -22,8 +26,8 @@ class frmCSS : public QDialog {
     Q_OBJECT
 
 public:
-    // `programFolder` holds cssview.html, receives tmpcss.html and is where a bare stylesheet name
-    // lives; empty means the folder of the executable.
+    // `programFolder` holds cssview.html and is where a bare stylesheet name lives; empty means
+    // the folder of the executable. Nothing is written there but the stylesheet on OK.
     explicit frmCSS(const QString& programFolder = {}, QWidget* parent = nullptr);
     ~frmCSS() override;
 
@@ -37,9 +41,12 @@ public:
 
     const Stylesheet& CurrentStylesheet() const { return m_sheet; }
     const QString& ProgramFolder() const { return m_programFolder; }
-    // The sample page the preview fills in, and the page it writes and shows.
+    // The sample page the preview fills in (in the program folder).
     QString SamplePage() const;
+    // The page the preview writes and shows, and the copy of the edited stylesheet it links, both
+    // in the preview's temporary folder; empty until the first preview.
     QString PreviewPage() const;
+    QString PreviewStylesheet() const;
 
     QColor ChosenColor() const { return m_chosen; }
     // "#RRGGBB" in upper-case hexadecimal.
@@ -91,6 +98,8 @@ private:
     // Preview tab.
     void onTabChanged(int index);
     void showPreview();
+    // Shows a page in the preview that says why there is no preview.
+    void showPreviewProblem(const QString& text);
 
     QString m_programFolder;
     Stylesheet m_sheet;
@@ -119,4 +128,5 @@ private:
     QPushButton* Command3 = nullptr;
 
     QWebEngineView* IE1 = nullptr;
+    std::unique_ptr<QTemporaryDir> m_previewDir;   // made by the first preview, removed with the window
 };

@@ -75,8 +75,8 @@ TEST_F(EditCode, RemoveWithCategorySelectedShowsMessageAndRemovesNothing)
     EXPECT_EQ(childTexts(QStringLiteral("Classes")), QStringList({QStringLiteral("TR.Header")}));
     click("cmOK");
     EXPECT_EQ(editor->result(), QDialog::Accepted);
-    EXPECT_EQ(read(path), QByteArray("\r\nbody { margin: 0  }\r\ntd {  color: black;  padding: 2px }\r\n"
-                                     "#Top { background: url(\"top.png\")  }\r\nTR.Header { font-weight: bold  }\r\n\r\n"));
+    // The other rules are written as they were read.
+    EXPECT_EQ(read(path), QByteArray(kSiteCss).replace(".Note { color: gray }\r\n", ""));
 }
 
 TEST_F(EditCode, NewRuleTakesTheCategoryOfTheSelection)
@@ -144,14 +144,14 @@ TEST_F(EditCode, RenamedAndEditedRulesAreSavedWithNewNamesAndProperties)
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(editor->result(), QDialog::Accepted);
     EXPECT_FALSE(editor->isVisible());
-    EXPECT_EQ(read(path), QByteArray("\r\n"
-                                     "body { margin: 0  }\r\n"
+    // Edited rules take the place of the old ones, the new one follows the last; untouched rules
+    // keep their bytes.
+    EXPECT_EQ(read(path), QByteArray("body { margin: 0 }\r\n"
                                      "th    {color: #FF8000; padding: 2px; font-weight: bold; }\r\n"
                                      "#Header    {background: url(\"top.png\"); }\r\n"
-                                     ".Note { color: gray  }\r\n"
+                                     ".Note { color: gray }\r\n"
                                      "TR.Header    {}\r\n"
-                                     ".Hint    {color: red; }\r\n"
-                                     "\r\n"));
+                                     ".Hint    {color: red; }\r\n"));
 }
 
 TEST_F(EditCode, LookingAtRulesChangesNothing)
@@ -167,9 +167,31 @@ TEST_F(EditCode, LookingAtRulesChangesNothing)
     typeIntoEditor(tree(), QString());
     EXPECT_EQ(tree()->currentItem()->text(0), QStringLiteral("#Top"));
     click("cmOK");
-    EXPECT_EQ(read(path), QByteArray("\r\nbody { margin: 0  }\r\ntd {  color: black;  padding: 2px }\r\n"
-                                     "#Top { background: url(\"top.png\")  }\r\n.Note { color: gray  }\r\n"
-                                     "TR.Header { font-weight: bold  }\r\n\r\n"));
+    EXPECT_EQ(read(path), kSiteCss);
+}
+
+TEST_F(EditorFixture, EditingOneRuleKeepsTheFileAndTheSelectorsCase)
+{
+    // LF line ends, a Latin-1 byte, a comment and an id with capitals: one value is changed
+    // through the window, and only that rule's text changes.
+    const QByteArray css = "/* \xA9 Quillmere */\n"
+                           "div > #Main {\n"
+                           "  color: black;\n"
+                           "}\n"
+                           "\n"
+                           ".Note:before { content: \"\xA9\" }\n";
+    const QString path = write(QStringLiteral("site.css"), css);
+    editor->setStylesheetPath(path);
+    EXPECT_EQ(childTexts(QStringLiteral("HTML Tags")), QStringList({QStringLiteral("DIV > #Main")}));
+    clickNode(node(QStringLiteral("HTML Tags"), QStringLiteral("DIV > #Main")));
+    clickProperty(QStringLiteral("color"));
+    enterValue(QStringLiteral("#FF8000"));
+    click("cmOK");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(read(path), QByteArray("/* \xA9 Quillmere */\n"
+                                     "DIV > #Main    {color: #FF8000; }\n"
+                                     "\n"
+                                     ".Note:before { content: \"\xA9\" }\n"));
 }
 
 TEST_F(EditCode, CancelWritesNothing)
@@ -201,7 +223,7 @@ TEST_F(EditCode, StylesheetThatCannotBeWrittenIsReportedAndKept)
     QDir().mkpath(program.filePath(QStringLiteral("gone")));
     click("cmOK");
     EXPECT_EQ(editor->result(), QDialog::Accepted);
-    EXPECT_EQ(read(unwritable), QByteArray("\r\np    {}\r\n\r\n"));
+    EXPECT_EQ(read(unwritable), QByteArray("p    {}\r\n"));
 }
 
 TEST_F(EditorFixture, OpensModallyThroughTheSeamAndReloadsEachTime)
@@ -222,8 +244,8 @@ TEST_F(EditorFixture, OpensModallyThroughTheSeamAndReloadsEachTime)
     EXPECT_EQ(editor->openModal(second), QDialog::Accepted);
     EXPECT_EQ(dialogs.modals, QStringList({QStringLiteral("frmCSS"), QStringLiteral("frmCSS")}));
     EXPECT_EQ(seen, QStringList({first + QStringLiteral("=H1"), second + u'='}));
-    EXPECT_EQ(read(first), QByteArray("\r\nh1 { color: red  }\r\nem    {}\r\n\r\n"));
-    EXPECT_EQ(read(program.filePath(second)), QByteArray("\r\nem    {}\r\n\r\n"));
+    EXPECT_EQ(read(first), QByteArray("h1 { color: red }\r\nem    {}\r\n"));
+    EXPECT_EQ(read(program.filePath(second)), QByteArray("em    {}\r\n"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 

@@ -1,4 +1,5 @@
 // The Stylesheet model on real files: how rules are read, filed, named, split, rebuilt and written.
+#include "FullDisk.h"
 #include "stylesheet/Stylesheet.h"
 
 #include <QDir>
@@ -6,6 +7,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace {
 
@@ -66,39 +69,232 @@ TEST_F(StylesheetFiles, RulesAreFiledAndNamedBySelector)
                                }));
 }
 
-TEST_F(StylesheetFiles, UntouchedFileIsWrittenOneRulePerLine)
-{
-    // Multi-line rules, a comment (one holding a brace), a duplicate and trailing text.
-    const QString path = write(QStringLiteral("site.css"),
-                               "/* Site colours } and layout */\r\n"
-                               "body {\r\n"
-                               "  margin: 0;\r\n"
-                               "  font-family: \"Segoe UI\", sans-serif; /* the text face */\r\n"
-                               "}\r\n"
-                               "\r\n"
-                               "TR.Header { background: url(http://example.com/a.png) }\r\n"
-                               "td {margin: 2px}\r\n"
-                               "td {margin: 2px}\r\n"
-                               "  a:after { content: \"}\" }\r\n"
-                               "/* end of file */ trailing text\r\n");
-    Stylesheet sheet(dir.path());
-    sheet.setPath(path);
-    ASSERT_TRUE(sheet.LoadCSSData());
-    ASSERT_EQ(sheet.Rules().size(), 4);
-    EXPECT_EQ(sheet.Rules().at(0).DisplayName, QStringLiteral("BODY"));
-    ASSERT_TRUE(sheet.Save());
-    EXPECT_EQ(read(path), QByteArray("\r\n"
-                                     "body {  margin: 0;  font-family: \"Segoe UI\", sans-serif;  }\r\n"
-                                     "TR.Header { background: url(http://example.com/a.png)  }\r\n"
-                                     "td {margin: 2px }\r\n"
-                                     "  a:after { content: \"}\"  }\r\n"
-                                     "\r\n"));
+// Files of every shape the editor meets. Read and saved untouched, each comes back byte for byte:
+// line ends, blank lines, comments, indentation, repeated rules, text after the last rule, a
+// byte-order mark, and bytes that are not UTF-8.
+struct FileCase {
+    const char* name;
+    QByteArray content;
+};
 
-    // Read again and written again, the file does not change any more.
-    ASSERT_TRUE(sheet.LoadCSSData());
+const std::vector<FileCase> kFileCases = {
+    {"CR LF, comments, multi-line rules, trailing text",
+     "/* Site colours } and layout */\r\n"
+     "body {\r\n"
+     "  margin: 0;\r\n"
+     "  font-family: \"Segoe UI\", sans-serif; /* the text face */\r\n"
+     "}\r\n"
+     "\r\n"
+     "TR.Header { background: url(http://example.com/a.png) }\r\n"
+     "td {margin: 2px}\r\n"
+     "td {margin: 2px}\r\n"
+     "  a:after { content: \"}\" }\r\n"
+     "/* end of file */ trailing text\r\n"},
+    {"LF, indented, no line end at the end", "p {\n\tcolor: red;\n}\n\n\n  h1 { margin: 0 }"},
+    {"CR only", "p {\rcolor: red;\r}\rh1 {\rmargin: 0 }\r"},
+    {"mixed line ends", "p { color: red }\r\nh1 { margin: 0 }\nh2 { margin: 1px }\r\r\n"},
+    {"byte-order mark", "\xEF\xBB\xBF" "p {\r\n  color: red;\r\n}\r\n"},
+    {"Latin-1 bytes in a comment and a value",
+     "/* \xA9 2024 Caf\xE9 Quillmere */\n"
+     "body { font-family: \"Caf\xE9 Sans\" }\n"
+     ".Note:before { content: \"\xA9\" }\n"},
+    {"UTF-8 text", "/* \xC2\xA9 2024 */\nbody { font-family: \"Caf\xC3\xA9\" }\n"},
+    {"no closing brace", "p { color: red;\r\n"},
+    {"empty", ""},
+    {"only a comment", "/* nothing yet */\n"},
+    {"unclosed quote", "p { font-family: \"Arial }\r\nh1 { color: red }\r\nh2 { color: blue }\r\n"},
+    {"several rules on a line, stray brace", "a{color:red}b{color:blue} }\n"},
+};
+
+TEST_F(StylesheetFiles, UntouchedFilesComeBackByteForByte)
+{
+    for (const FileCase& c : kFileCases) {
+        const QString path = write(QStringLiteral("site.css"), c.content);
+        Stylesheet sheet(dir.path());
+        sheet.setPath(path);
+        ASSERT_TRUE(sheet.LoadCSSData()) << c.name;
+        const auto rules = describe(sheet);
+        ASSERT_TRUE(sheet.Save()) << c.name;
+        EXPECT_EQ(read(path), c.content) << c.name;
+
+        // And once more: the rules read back are the same.
+        ASSERT_TRUE(sheet.LoadCSSData()) << c.name;
+        EXPECT_EQ(describe(sheet), rules) << c.name;
+        ASSERT_TRUE(sheet.Save()) << c.name;
+        EXPECT_EQ(read(path), c.content) << c.name;
+    }
+}
+
+TEST_F(StylesheetFiles, RandomFilesComeBackByteForByte)
+{
+    // Files made of the characters that steer the reading (braces, quotes, escapes, comments,
+    // line ends) and of bytes that are not UTF-8, in any order.
+    const QByteArray alphabet = "ab{}{}\"'\\/**/;: \t\r\n\r\n#.[]()|>\xA9\xC3\xA9";
+    std::mt19937 random(17);
+    const QString path = dir.filePath(QStringLiteral("random.css"));
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray content;
+        const int length = int(random() % 60);
+        for (int i = 0; i < length; ++i)
+            content += alphabet.at(int(random() % alphabet.size()));
+        write(QStringLiteral("random.css"), content);
+        Stylesheet sheet(dir.path());
+        sheet.setPath(path);
+        ASSERT_TRUE(sheet.LoadCSSData());
+        ASSERT_EQ(sheet.FileBytes(), content) << content.toHex().toStdString();
+
+        // Removing and editing some of the rules keeps every other rule's bytes.
+        QList<int> ids;
+        for (const CssRule& r : sheet.Rules())
+            ids << r.Id;
+        for (int id : ids) {
+            switch (random() % 3) {
+            case 0:
+                sheet.RemoveRule(id);
+                break;
+            case 1:
+                sheet.SetRuleText(id, QStringLiteral("X    {c: d; }"));
+                break;
+            default:
+                break;
+            }
+        }
+        sheet.AddRule(QStringLiteral("tags"), QStringLiteral("EM"), QStringLiteral("EM    {e: f; }"));
+        const QByteArray written = sheet.FileBytes();
+        EXPECT_TRUE(written.contains("EM    {e: f; }")) << content.toHex().toStdString();
+        // What was written reads back and comes back as it was written.
+        write(QStringLiteral("random.css"), written);
+        ASSERT_TRUE(sheet.LoadCSSData());
+        ASSERT_EQ(sheet.FileBytes(), written) << content.toHex().toStdString();
+    }
+}
+
+TEST_F(StylesheetFiles, MultiLineRulesStillShowAsOneLine)
+{
+    const Stylesheet sheet = load(kFileCases.front().content);
+    EXPECT_EQ(describe(sheet), (std::vector<std::string>{
+                                   "tags|BODY|body {  margin: 0;  font-family: \"Segoe UI\", sans-serif;  }",
+                                   "classes|TR.Header|TR.Header { background: url(http://example.com/a.png)  }",
+                                   "tags|TD|td {margin: 2px }",
+                                   "tags|A:AFTER|  a:after { content: \"}\"  }",
+                               }));
+}
+
+// One rule is edited (its properties rebuilt, as the editor does); everything else keeps its bytes
+// and the edited rule stands where it stood.
+struct EditCase {
+    const char* name;
+    QByteArray content;
+    QString rule;   // display name of the rule that is edited
+    QList<CssProperty> properties;
+    QByteArray expected;
+};
+
+TEST_F(StylesheetFiles, EditedRuleIsWrittenInItsPlaceAndTheRestAsRead)
+{
+    const QString red = QStringLiteral("red");
+    const std::vector<EditCase> cases = {
+        {"CR LF", "/* top */\r\nbody {\r\n  margin: 0;\r\n}\r\n\r\ntd { padding: 2px }\r\n",
+         QStringLiteral("BODY"), {{QStringLiteral("margin"), QStringLiteral("4px")}},
+         "/* top */\r\nBODY    {margin: 4px; }\r\n\r\ntd { padding: 2px }\r\n"},
+        {"LF, indented", "p {\n  color: blue;\n}\n\n  td { padding: 2px }\n",
+         QStringLiteral("TD"), {{QStringLiteral("padding"), QStringLiteral("3px")}},
+         "p {\n  color: blue;\n}\n\n  TD    {padding: 3px; }\n"},
+        {"CR only", "p {\rcolor: blue;\r}\rh1 { margin: 0 }\r",
+         QStringLiteral("P"), {{QStringLiteral("color"), red}},
+         "P    {color: red; }\rh1 { margin: 0 }\r"},
+        {"a repeated rule goes with the edit", "td {margin: 2px}\nh1 {margin: 0}\ntd {margin: 2px}\n",
+         QStringLiteral("TD"), {{QStringLiteral("margin"), QStringLiteral("5px")}},
+         "TD    {margin: 5px; }\nh1 {margin: 0}\n"},
+        {"Latin-1 file: untouched bytes stay, the edited rule keeps its own",
+         "/* \xA9 2024 */\nbody { font-family: \"Caf\xE9\"; color: black }\n.Note:before { content: \"\xA9\" }\n",
+         QStringLiteral("BODY"),
+         {{QStringLiteral("font-family"), QStringLiteral("\"Caf\u00E9\"")}, {QStringLiteral("color"), red}},
+         "/* \xA9 2024 */\nBODY    {font-family: \"Caf\xE9\"; color: red; }\n.Note:before { content: \"\xA9\" }\n"},
+        {"Latin-1 file: a character it cannot hold is escaped",
+         "/* \xA9 */\np { color: black }\n",
+         QStringLiteral("P"), {{QStringLiteral("content"), QStringLiteral("\"\u2014\U0001F600\"")}},
+         "/* \xA9 */\nP    {content: \"\\2014 \\1F600 \"; }\n"},
+        {"UTF-8 file", "/* \xC2\xA9 */\np { color: black }\n",
+         QStringLiteral("P"), {{QStringLiteral("content"), QStringLiteral("\"\u2014\"")}},
+         "/* \xC2\xA9 */\nP    {content: \"\xE2\x80\x94\"; }\n"},
+    };
+    for (const EditCase& c : cases) {
+        Stylesheet sheet = load(c.content);
+        const CssRule* rule = nullptr;
+        for (const CssRule& r : sheet.Rules()) {
+            if (r.DisplayName == c.rule)
+                rule = &r;
+        }
+        ASSERT_NE(rule, nullptr) << c.name;
+        sheet.SetRuleText(rule->Id, Stylesheet::RebuildRule(rule->DisplayName, c.properties));
+        ASSERT_TRUE(sheet.Save()) << c.name;
+        EXPECT_EQ(read(sheet.FilePath()), c.expected) << c.name;
+    }
+}
+
+TEST_F(StylesheetFiles, RemovedRulesTakeTheirLineAndNewRulesUseTheFileLineEnd)
+{
+    struct Case {
+        const char* name;
+        QByteArray content;
+        QStringList removed;
+        QByteArray expected;
+    };
+    const std::vector<Case> cases = {
+        {"alone on their lines", "a { x: 1 }\nb {\n  x: 2\n}\n  c { x: 3 }\nd { x: 4 }\n",
+         {QStringLiteral("B"), QStringLiteral("C")}, "a { x: 1 }\nd { x: 4 }\nem    {color: red; }\n"},
+        {"sharing a line", "a{x:1} b{x:2} c{x:3}\r\n/* end */\r\n", {QStringLiteral("B")},
+         "a{x:1} c{x:3}\r\nem    {color: red; }\r\n/* end */\r\n"},
+        {"the last one, no line end", "a{x:1}\rb{x:2}", {QStringLiteral("B")}, "a{x:1}\rem    {color: red; }\r"},
+        {"every one", "/* head */\na{x:1}\nb{x:2}\n", {QStringLiteral("A"), QStringLiteral("B")},
+         "/* head */\nem    {color: red; }\n"},
+        {"no rules yet", "/* head */", {}, "/* head */\r\nem    {color: red; }\r\n"},
+    };
+    for (const Case& c : cases) {
+        Stylesheet sheet = load(c.content);
+        for (const QString& name : c.removed) {
+            for (const CssRule& r : sheet.Rules()) {
+                if (r.DisplayName == name) {
+                    sheet.RemoveRule(r.Id);
+                    break;
+                }
+            }
+        }
+        // A new rule the user never named or gave a property has nothing to write.
+        sheet.AddRule(QStringLiteral("tags"), QStringLiteral("New1"));
+        sheet.AddRule(QStringLiteral("tags"), QStringLiteral("EM"), QStringLiteral("em    {color: red; }"));
+        ASSERT_TRUE(sheet.Save()) << c.name;
+        EXPECT_EQ(read(sheet.FilePath()), c.expected) << c.name;
+    }
+}
+
+TEST_F(StylesheetFiles, OnlyTagNamesAreUpperCased)
+{
+    // Ids, classes and attribute values match case-sensitively: an edited rule keeps them.
+    const QList<std::pair<QString, QString>> names = {
+        {QStringLiteral("td {}"), QStringLiteral("TD")},
+        {QStringLiteral("\ta:hover  , TH {}"), QStringLiteral("A:HOVER  , TH")},
+        {QStringLiteral("div > #Main {}"), QStringLiteral("DIV > #Main")},
+        {QStringLiteral("ul#Nav li + li ~ a {}"), QStringLiteral("UL#Nav LI + LI ~ A")},
+        {QStringLiteral("input[type=\"Text\"], a[href^=Http] {}"), QStringLiteral("INPUT[type=\"Text\"], A[href^=Http]")},
+        {QStringLiteral("p:not(#Intro):first-child::first-line {}"), QStringLiteral("P:NOT(#Intro):FIRST-CHILD::FIRST-LINE")},
+        {QStringLiteral("li:nth-child(2n+1 of #Odd) {}"), QStringLiteral("LI:NTH-CHILD(2n+1 of #Odd)")},
+        {QStringLiteral(":is(h1, #Big) em {}"), QStringLiteral(":IS(H1, #Big) EM")},
+        {QStringLiteral("svg|rect, *|circle {}"), QStringLiteral("svg|RECT, *|CIRCLE")},
+        {QStringLiteral("caf\u00E9-x {}"), QStringLiteral("CAF\u00E9-X")},
+        // Classes and ids are named as written.
+        {QStringLiteral("div.Main > p {}"), QStringLiteral("div.Main > p")},
+        {QStringLiteral("#Main div {}"), QStringLiteral("#Main div")},
+    };
+    for (const auto& [rule, name] : names)
+        EXPECT_EQ(Stylesheet::GetCSSElementName(rule), name) << rule.toStdString();
+
+    Stylesheet sheet = load("div > #Main { color: red }\n");
+    const CssRule& rule = sheet.Rules().at(0);
+    sheet.SetRuleText(rule.Id, Stylesheet::RebuildRule(rule.DisplayName, {{QStringLiteral("color"), QStringLiteral("blue")}}));
     ASSERT_TRUE(sheet.Save());
-    EXPECT_EQ(sheet.FileText().toUtf8(), read(path));
-    EXPECT_EQ(sheet.Rules().size(), 4);
+    EXPECT_EQ(read(sheet.FilePath()), QByteArray("DIV > #Main    {color: blue; }\n"));
 }
 
 TEST_F(StylesheetFiles, LineEndsOfEveryKindAndByteOrderMarkGiveTheSameRules)
@@ -144,7 +340,7 @@ TEST_F(StylesheetFiles, BareNameLivesInProgramFolderAndFullPathIsItself)
     EXPECT_EQ(bare.FilePath(), dir.filePath(QStringLiteral("default.css")));
     bare.AddRule(QStringLiteral("tags"), QStringLiteral("BODY"), QStringLiteral("BODY    {margin: 0; }"));
     ASSERT_TRUE(bare.Save());
-    EXPECT_EQ(read(dir.filePath(QStringLiteral("default.css"))), QByteArray("\r\nBODY    {margin: 0; }\r\n\r\n"));
+    EXPECT_EQ(read(dir.filePath(QStringLiteral("default.css"))), QByteArray("BODY    {margin: 0; }\r\n"));
 
     QTemporaryDir elsewhere;
     const QString full = elsewhere.filePath(QStringLiteral("mine.css"));
@@ -153,8 +349,8 @@ TEST_F(StylesheetFiles, BareNameLivesInProgramFolderAndFullPathIsItself)
     other.AddRule(QStringLiteral("uids"), QStringLiteral("#UID1"));
     other.AddRule(QStringLiteral("tags"), QStringLiteral("P"), QStringLiteral("P    {}"));
     ASSERT_TRUE(other.Save());
-    // A new rule that was never rebuilt has no text and is written as an empty line.
-    EXPECT_EQ(read(full), QByteArray("\r\n\r\nP    {}\r\n\r\n"));
+    // A new rule that was never rebuilt has no text and writes nothing.
+    EXPECT_EQ(read(full), QByteArray("P    {}\r\n"));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("mine.css"))));
 }
 
@@ -173,8 +369,37 @@ TEST_F(StylesheetFiles, FailedWriteReportsAndLeavesOldFile)
     ASSERT_TRUE(keep.LoadCSSData());
     keep.SetRuleText(keep.Rules().at(0).Id, QStringLiteral("P    {color: blue; }"));
     ASSERT_TRUE(keep.Save());
-    EXPECT_EQ(read(path), QByteArray("\r\nP    {color: blue; }\r\n\r\n"));
+    EXPECT_EQ(read(path), QByteArray("P    {color: blue; }\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("keep.css")}));
+}
+
+// A save on a full disk fails, says so, and leaves the file byte for byte, however small the
+// new content is (Qt 6.4's QSaveFile would commit a short file).
+TEST(StylesheetSave, FullDiskLeavesTheFileAsItWas)
+{
+    for (const bool small : {true, false}) {
+        qmtest::FullDisk disk;
+        const QString path = disk.file(QStringLiteral("site.css"));
+        const QByteArray old = QByteArray("p { color: red }\r\n").repeated(small ? 3 : 4000);
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            ASSERT_EQ(f.write(old), old.size());
+        }
+        Stylesheet sheet(disk.path());
+        sheet.setPath(path);
+        ASSERT_TRUE(sheet.LoadCSSData());
+        sheet.SetRuleText(sheet.Rules().at(0).Id, QStringLiteral("P    {color: blue; }"));
+        disk.fill();
+        QString error;
+        const bool saved = sheet.Save(&error);
+        disk.release();
+        EXPECT_FALSE(saved) << "small " << small;
+        EXPECT_FALSE(error.isEmpty()) << "small " << small;
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), old) << "small " << small;
+    }
 }
 
 TEST(StylesheetRules, ElementNameAndCategory)
