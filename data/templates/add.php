@@ -12,9 +12,13 @@ $tm = qm_table($ti);
 qm_page_start('Add a record to ' . $tm['name']);
 $values = array();
 foreach ($tm['fields'] as $f) {
-    // A column's plain default is offered as the starting value.
+    // A column's plain default is offered as the starting value; a NULL default ticks the NULL box.
     $d = $f['col']['default'];
-    $values[$f['pos']] = ($d !== null && !preg_match('/^(current_timestamp|curdate|now)\b|\(/i', (string)$d)) ? (string)$d : '';
+    if ($d === null && $f['col']['nullable']) {
+        $values[$f['pos']] = null;
+    } else {
+        $values[$f['pos']] = ($d !== null && !preg_match('/^(current_timestamp|curdate|now)\b|\(/i', (string)$d)) ? (string)$d : '';
+    }
 }
 qm_render_form($tm, 'add', $values, array(), null, null);
 qm_page_end();

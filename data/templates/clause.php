@@ -278,6 +278,9 @@ function qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage)
     } elseif (qm_param('last') === '1') {
         $mode = 'last';
     }
+    if (($mode === 'after' && !qm_key_values_fit($tm, $cols, $after)) || ($mode === 'before' && !qm_key_values_fit($tm, $cols, $before))) {
+        qm_fail(404, 'There is no such page.');
+    }
 
     $conditions = array();
     $params = array();

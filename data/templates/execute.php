@@ -55,7 +55,8 @@ if ($action === 'edit') {
     }
 }
 $posted = qm_posted_values($tm);
-list($errors, $values) = qm_check_values($tm, $action, $posted);
+$hashes = $action === 'edit' ? qm_posted_hashes($tm) : array();
+list($errors, $values) = qm_check_values($tm, $action, $posted, $hashes);
 $message = '';
 $newKey = $key;
 if (count($errors) === 0) {
@@ -89,7 +90,7 @@ if (count($errors) === 0) {
         }
     } catch (mysqli_sql_exception $e) {
         error_log('quillmere site: change refused: ' . $e->getMessage());
-        $message = qm_db_error_message($e);
+        $message = (int)$e->getCode() === 1364 ? qm_missing_columns_message($tm, $values) : qm_db_error_message($e);
     }
 }
 
@@ -97,7 +98,7 @@ if (count($errors) > 0 || $message !== '') {
     // The form again, with the visitor's input and the reasons beside the fields.
     http_response_code(422);
     qm_page_start(($action === 'add' ? 'Add a record to ' : 'Edit a record of ') . $tm['name']);
-    qm_render_form($tm, $action, $posted, $errors, $key, $record, $message);
+    qm_render_form($tm, $action, $posted, $errors, $key, $record, $message, $hashes);
     qm_page_end();
     exit;
 }

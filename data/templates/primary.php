@@ -216,21 +216,97 @@ function qm_parse_rule($text)
     return $rule;
 }
 
+// The chosen fields of table i, in order. $Tables joins them with "@", so a name that holds "@"
+// is recovered from the keys of $TableData ("i@name": the name is everything after the first "@"),
+// which are written one per chosen field in the same order.
+function qm_chosen_field_names($ti, $chosen)
+{
+    $prefix = $ti . '@';
+    $known = array();
+    if (isset($GLOBALS['TableData']) && is_array($GLOBALS['TableData'])) {
+        foreach (array_keys($GLOBALS['TableData']) as $k) {
+            $k = (string)$k;
+            if (strlen($k) > strlen($prefix) && strncmp($k, $prefix, strlen($prefix)) === 0) {
+                $known[] = substr($k, strlen($prefix));
+            }
+        }
+    }
+    if ($chosen === '' || implode('@', $known) === $chosen) {
+        return $chosen === '' ? array() : $known;
+    }
+    // $Tables differs from the $TableData keys (edited by hand): it decides which fields are
+    // shown, and a run of its pieces that makes a known name is taken as that one name.
+    $parts = explode('@', $chosen);
+    $names = array();
+    for ($i = 0, $count = count($parts); $i < $count; $i += $take) {
+        $take = 1;
+        $name = $parts[$i];
+        for ($n = 2, $joined = $parts[$i]; $i + $n <= $count; $n++) {
+            $joined .= '@' . $parts[$i + $n - 1];
+            if (in_array($joined, $known, true)) {
+                $take = $n;
+                $name = $joined;
+            }
+        }
+        $names[] = $name;
+    }
+    return $names;
+}
+
+// [field, target] of each entry "field@->target;" of a lookup text. An entry starts where a
+// chosen field's name and "@->" follow the start of the text or a ";", so names holding ";" or
+// "@" keep their entries; without the field names the text is split at every ";".
+function qm_lookup_entries($text, $fieldNames)
+{
+    $out = array();
+    if ($fieldNames === null) {
+        foreach (explode(';', $text) as $entry) {
+            $at = strpos($entry, '@->');
+            if ($at !== false) {
+                $out[] = array(substr($entry, 0, $at), substr($entry, $at + 3));
+            }
+        }
+        return $out;
+    }
+    $candidates = array(0);
+    for ($p = strpos($text, ';'); $p !== false; $p = strpos($text, ';', $p + 1)) {
+        $candidates[] = $p + 1;
+    }
+    $starts = array();
+    foreach ($candidates as $p) {
+        $field = null;
+        foreach ($fieldNames as $name) {
+            $name = (string)$name;
+            if (substr($text, $p, strlen($name) + 3) === $name . '@->' && ($field === null || strlen($name) > strlen($field))) {
+                $field = $name;
+            }
+        }
+        if ($field !== null) {
+            $starts[] = array($p, $field);
+        }
+    }
+    foreach ($starts as $i => $start) {
+        list($p, $field) = $start;
+        $end = isset($starts[$i + 1]) ? $starts[$i + 1][0] - 1 : strlen($text);
+        $target = substr($text, $p + strlen($field) + 3, $end - $p - strlen($field) - 3);
+        if (!isset($starts[$i + 1]) && substr($target, -1) === ';') {
+            $target = substr($target, 0, -1);
+        }
+        $out[] = array($field, $target);
+    }
+    return $out;
+}
+
 // field => [table, column] of the lookup entries "field@->table.column;" of one table.
-function qm_parse_lookups($text)
+function qm_parse_lookups($text, $fieldNames = null)
 {
     $out = array();
     if (!is_string($text)) {
         return $out;
     }
     $tables = qm_table_names();
-    foreach (explode(';', $text) as $entry) {
-        $at = strpos($entry, '@->');
-        if ($at === false) {
-            continue;
-        }
-        $field = substr($entry, 0, $at);
-        $target = substr($entry, $at + 3);
+    foreach (qm_lookup_entries($text, $fieldNames) as $entry) {
+        list($field, $target) = $entry;
         // A table name may itself hold a dot: prefer a split that names a table of the site.
         $split = null;
         for ($p = strpos($target, '.'); $p !== false; $p = strpos($target, '.', $p + 1)) {
@@ -277,13 +353,14 @@ function qm_table($ti)
         qm_fail(404, 'The table ' . $name . ' cannot be opened.');
     }
     $chosen = isset($GLOBALS['Tables'][$ti]) && is_scalar($GLOBALS['Tables'][$ti]) ? (string)$GLOBALS['Tables'][$ti] : '';
+    $chosenNames = qm_chosen_field_names($ti, $chosen);
     $lookups = array();
     if (qm_flag('FK') && isset($GLOBALS['FKInfo'][$ti])) {
-        $lookups = qm_parse_lookups($GLOBALS['FKInfo'][$ti]);
+        $lookups = qm_parse_lookups($GLOBALS['FKInfo'][$ti], $chosenNames);
     }
     $foreign = null;
     $fields = array();
-    foreach ($chosen === '' ? array() : explode('@', $chosen) as $fieldName) {
+    foreach ($chosenNames as $fieldName) {
         if (!isset($columns[$fieldName])) {
             error_log('quillmere site: column ' . $fieldName . ' of ' . $name . ' is not in the database');
             continue;
@@ -415,11 +492,45 @@ function qm_select_list($tm, $alias, $cut)
     return implode(', ', $parts);
 }
 
+// Whether a value of the request can be a value of its column as the server writes it, so that a
+// key is never matched loosely: compared with a number column, 7abc would find the record 7.
+function qm_key_value_fits($c, $v)
+{
+    $patterns = array(
+        'int' => $c['unsigned'] ? '/^\d{1,20}$/D' : '/^-?\d{1,20}$/D',
+        'decimal' => '/^-?\d{1,65}(\.\d{1,38})?$/D',
+        'float' => '/^-?\d+(\.\d+)?(e[+-]?\d+)?$/Di',
+        'year' => '/^\d{4}$/D',
+        'date' => '/^\d{4}-\d{2}-\d{2}$/D',
+        'datetime' => '/^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(\.\d{1,6})?$/D',
+        'time' => '/^-?\d{2,3}:\d{2}:\d{2}(\.\d{1,6})?$/D',
+    );
+    if (isset($patterns[$c['kind']])) {
+        return preg_match($patterns[$c['kind']], (string)$v) === 1;
+    }
+    if ($c['kind'] === 'bit') {
+        return strlen((string)$v) <= 8;
+    }
+    return true;
+}
+
+// Whether every value of a list fits the column of the same place (names of $tm['columns']).
+function qm_key_values_fit($tm, $names, $values)
+{
+    foreach (array_values($names) as $i => $name) {
+        if (!isset($tm['columns'][$name], $values[$i]) || !qm_key_value_fits($tm['columns'][$name], $values[$i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The key of the request (k[] in key order) or null when it does not fit the table's key.
 function qm_request_key($tm, $source = null)
 {
     $key = qm_param_list('k', $source);
-    if ($key === null || count($tm['pk']) === 0 || count($key) !== count($tm['pk'])) {
+    if ($key === null || count($tm['pk']) === 0 || count($key) !== count($tm['pk'])
+        || !qm_key_values_fit($tm, $tm['pk'], $key)) {
         return null;
     }
     return $key;

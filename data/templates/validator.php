@@ -19,6 +19,85 @@ function qm_field_editable($f, $mode)
     return !$c['auto'];
 }
 
+// Whether a field gets a NULL box beside its input: a nullable column that can also hold an empty
+// text, so that an empty input alone cannot tell '' from NULL. Elsewhere an empty input means NULL
+// (a number or date cannot be ''), and a lookup's "(none)" means NULL.
+function qm_field_has_null_box($f)
+{
+    $c = $f['col'];
+    if (!$c['nullable'] || $f['lookup'] !== null) {
+        return false;
+    }
+    return in_array($c['kind'], array('char', 'text', 'set'), true)
+        || ($c['kind'] === 'enum' && in_array('', $c['values'], true));
+}
+
+// How an input of the form carries a value: a one-line text box, a multi-line text area, an
+// option of a drop-down list, or the check boxes of a SET.
+function qm_field_widget($f)
+{
+    if ($f['lookup'] !== null) {
+        return qm_lookup_choices($f['lookup']) === null ? 'line' : 'option';
+    }
+    $kinds = array('enum' => 'option', 'set' => 'set', 'text' => 'area');
+    return isset($kinds[$f['col']['kind']]) ? $kinds[$f['col']['kind']] : 'line';
+}
+
+// What a browser sends back for a value shown in an untouched field (null for a ticked NULL box):
+// a NUL byte arrives as U+FFFD and bytes that are not UTF-8 as U+FFFD too; a text box drops line
+// breaks; a text area and a list option send every line break as CR LF.
+function qm_form_echo($f, $value)
+{
+    if ($value === null) {
+        return qm_field_has_null_box($f) ? null : '';
+    }
+    $text = is_array($value) ? implode(',', $value) : (string)$value;
+    $widget = qm_field_widget($f);
+    if ($widget === 'set') {
+        return $text;
+    }
+    $text = str_replace("\0", "\u{FFFD}", htmlspecialchars_decode(qm_h($text), ENT_QUOTES | ENT_HTML5));
+    if ($widget === 'line') {
+        return str_replace(array("\r", "\n"), '', $text);
+    }
+    return preg_replace('/\r\n|\r|\n/', "\r\n", $text);
+}
+
+// The token of a posted value that an edit form compares with what the field first held.
+function qm_form_hash($posted)
+{
+    return hash('sha256', $posted === null ? 'n' : 's' . (is_array($posted) ? implode(',', $posted) : (string)$posted));
+}
+
+// position => token of the value each editable field of an edit form sends back when left alone.
+// A field whose posted value still gives its token was not changed and is left out of the UPDATE:
+// what a form cannot carry exactly (a NUL byte, a lone line break, a float's digits) stays as stored.
+function qm_form_hashes($tm, $values)
+{
+    $out = array();
+    foreach ($tm['fields'] as $f) {
+        if (qm_field_editable($f, 'edit')) {
+            $value = array_key_exists($f['pos'], $values) ? $values[$f['pos']] : null;
+            $out[$f['pos']] = qm_form_hash(qm_form_echo($f, $value));
+        }
+    }
+    return $out;
+}
+
+// The tokens an edit form sent back (o[position]).
+function qm_posted_hashes($tm)
+{
+    $sent = isset($_POST['o']) && is_array($_POST['o']) ? $_POST['o'] : array();
+    $out = array();
+    foreach ($tm['fields'] as $f) {
+        $h = isset($sent[$f['pos']]) ? $sent[$f['pos']] : null;
+        if (is_string($h) && preg_match('/^[0-9a-f]{64}$/', $h)) {
+            $out[$f['pos']] = $h;
+        }
+    }
+    return $out;
+}
+
 // The choices of a lookup column, or null when its parent table is too large for a list.
 function qm_lookup_choices($l)
 {
@@ -94,8 +173,19 @@ function qm_rule_attributes($f)
     return $a;
 }
 
-// The input of one field holding $value (text, or a list for SET columns; null for NULL).
+// The input of one field holding $value (text, or a list for SET columns; null for NULL), with a
+// NULL box where the column needs one.
 function qm_field_input($tm, $f, $value)
+{
+    $input = qm_field_value_input($tm, $f, $value);
+    if (!qm_field_has_null_box($f)) {
+        return $input;
+    }
+    return $input . ' <label class="NullChoice"><input type="checkbox" name="n[' . $f['pos'] . ']" value="1" id="n' . $f['pos']
+        . '" data-null-for="f' . $f['pos'] . '"' . ($value === null ? ' checked' : '') . '> NULL</label>';
+}
+
+function qm_field_value_input($tm, $f, $value)
 {
     $c = $f['col'];
     $name = 'f[' . $f['pos'] . ']';
@@ -144,7 +234,7 @@ function qm_field_input($tm, $f, $value)
             }
             return $out . '</span>';
         case 'text':
-            return '<textarea name="' . $name . '"' . $attrs . ' rows="4" cols="50">' . qm_h($text) . '</textarea>';
+            return '<textarea name="' . $name . '"' . $attrs . ' rows="4" cols="50">' . "\n" . qm_h($text) . '</textarea>';
         default:
             $placeholders = array('date' => 'YYYY-MM-DD', 'datetime' => 'YYYY-MM-DD hh:mm:ss', 'time' => 'hh:mm:ss',
                 'year' => 'YYYY', 'geometry' => 'POINT(x y)');
@@ -154,8 +244,9 @@ function qm_field_input($tm, $f, $value)
     }
 }
 
-// The add or edit form. $values: position => value shown; $errors: position => message.
-function qm_render_form($tm, $mode, $values, $errors, $key, $record, $message = '')
+// The add or edit form. $values: position => value shown; $errors: position => message; $hashes:
+// the tokens of the unchanged values of an edit form (made from $values when not given).
+function qm_render_form($tm, $mode, $values, $errors, $key, $record, $message = '', $hashes = null)
 {
     if ($message !== '') {
         echo '<p class="ErrorMessage" role="alert">', qm_h($message), "</p>\n";
@@ -170,6 +261,12 @@ function qm_render_form($tm, $mode, $values, $errors, $key, $record, $message = 
         foreach ($key as $k) {
             echo '<input type="hidden" name="k[]" value="', qm_h($k), '">', "\n";
         }
+    }
+    if ($mode === 'edit') {
+        foreach ($hashes === null ? qm_form_hashes($tm, $values) : $hashes as $pos => $h) {
+            echo '<input type="hidden" name="o[', (int)$pos, ']" value="', qm_h($h), '">';
+        }
+        echo "\n";
     }
     echo '<table class="FormTable">', "\n";
     foreach ($tm['fields'] as $f) {
@@ -238,6 +335,22 @@ function qm_form_script()
       if (first) { ev.preventDefault(); first.focus(); }
     });
   }
+  // Typing a value clears the NULL box beside it; ticking the box empties the input.
+  form.querySelectorAll('input[data-null-for]').forEach(function (box) {
+    var field = document.getElementById(box.dataset.nullFor);
+    if (!field) { return; }
+    var items = field.tagName === 'SPAN' ? field.querySelectorAll('input[type=checkbox]') : null;
+    function filled() {
+      return items ? Array.prototype.some.call(items, function (i) { return i.checked; }) : field.value !== '';
+    }
+    ['input', 'change'].forEach(function (type) {
+      field.addEventListener(type, function () { if (filled()) { box.checked = false; } });
+    });
+    box.addEventListener('change', function () {
+      if (!box.checked) { return; }
+      if (items) { items.forEach(function (i) { i.checked = false; }); } else { field.value = ''; }
+    });
+  });
   form.querySelectorAll('input[data-lookup]').forEach(function (el) {
     var timer = null, list = document.getElementById(el.getAttribute('list'));
     el.addEventListener('input', function () {
@@ -284,6 +397,14 @@ function qm_posted_values($tm)
             $values[$pos] = $list;
         } else {
             $values[$pos] = is_string($v) ? $v : '';
+        }
+    }
+    // A ticked NULL box stands for NULL when its input is empty; text typed beside it wins.
+    $nulls = isset($_POST['n']) && is_array($_POST['n']) ? $_POST['n'] : array();
+    foreach ($tm['fields'] as $f) {
+        $pos = $f['pos'];
+        if (isset($nulls[$pos]) && qm_field_has_null_box($f) && ($values[$pos] === '' || $values[$pos] === array())) {
+            $values[$pos] = null;
         }
     }
     return $values;
@@ -344,8 +465,9 @@ function qm_type_error($c, $v)
 
 // Checks the posted values and turns them into the values to write: position => text or null.
 // Fields that are left to the server (its default, an automatic number) are absent from the
-// result. Returns [errors, values].
-function qm_check_values($tm, $mode, $posted)
+// result, and so are the fields of an edit form that come back as they were sent ($hashes: the
+// tokens of qm_form_hashes). Returns [errors, values].
+function qm_check_values($tm, $mode, $posted, $hashes = array())
 {
     $errors = array();
     $out = array();
@@ -358,6 +480,18 @@ function qm_check_values($tm, $mode, $posted)
         $c = $f['col'];
         $rule = $f['rule'];
         $raw = $posted[$pos];
+        if (isset($hashes[$pos]) && hash_equals($hashes[$pos], qm_form_hash($raw))) {
+            continue;  // not changed: the stored value stays exactly as it is
+        }
+        if ($raw === null) {
+            // The NULL box, which only nullable columns have.
+            if ($validate && !$rule['nulls']) {
+                $errors[$pos] = 'This field is required.';
+                continue;
+            }
+            $out[$pos] = null;
+            continue;
+        }
         if ($c['kind'] === 'set') {
             foreach ($raw as $item) {
                 if ($validate && !in_array($item, $c['values'], true)) {
@@ -366,14 +500,16 @@ function qm_check_values($tm, $mode, $posted)
             }
             $v = implode(',', $raw);
         } else {
-            $v = in_array($c['kind'], array('char', 'text'), true) ? $raw : trim($raw);
+            $v = in_array($c['kind'], array('char', 'text', 'enum'), true) ? $raw : trim($raw);
         }
         if ($v === '') {
             if ($validate && !$rule['nulls']) {
                 $errors[$pos] = 'This field is required.';
                 continue;
             }
-            if ($c['nullable']) {
+            if (qm_field_has_null_box($f)) {
+                $out[$pos] = '';  // an empty text, not NULL: the NULL box was left empty
+            } elseif ($c['nullable']) {
                 $out[$pos] = null;
             } elseif ($mode === 'add' && $c['default'] !== null) {
                 continue;  // the column's default applies
@@ -435,6 +571,30 @@ function qm_value_placeholder($f)
         return 'CAST(? AS UNSIGNED)';
     }
     return '?';
+}
+
+// The server wants a value for a column the INSERT left out: named, so that whoever runs the
+// site knows which column to put on the form. $values: the values that were written.
+function qm_missing_columns_message($tm, $values)
+{
+    $written = array();
+    foreach ($tm['fields'] as $f) {
+        if (array_key_exists($f['pos'], $values)) {
+            $written[$f['name']] = true;
+        }
+    }
+    $missing = array();
+    foreach ($tm['columns'] as $c) {
+        if (!isset($written[$c['name']]) && !$c['nullable'] && $c['default'] === null && !$c['auto'] && !$c['generated']) {
+            $missing[] = '"' . $c['name'] . '"';
+        }
+    }
+    if (count($missing) === 0) {
+        return 'A column that is not on this form needs a value, so the record cannot be saved here.';
+    }
+    return (count($missing) === 1 ? 'The column ' : 'The columns ') . implode(', ', $missing)
+        . (count($missing) === 1 ? ' is' : ' are') . ' not on this form but need' . (count($missing) === 1 ? 's' : '')
+        . ' a value, so the record cannot be saved here.';
 }
 
 // What the visitor is told when the server refuses a change: never the statement or its text.

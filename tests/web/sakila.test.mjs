@@ -3,31 +3,17 @@
 // between all its tables. Skipped where the sample is not there.
 import { describe, it, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
-import path from 'node:path';
-import { ScratchDatabase, Site, PhpServer, Client, listRows, sourceDir, formErrors } from './support.mjs';
+import { Site, PhpServer, Client, listRows, formErrors } from './support.mjs';
+import { sakilaDir, sakilaPresent, sakilaDatabase, sakilaTables } from './fixtures.mjs';
 
-const sakilaDir = process.env.QM_SAKILA_DIR || path.resolve(sourceDir, '../shared/data/sakila');
-const present = fs.existsSync(path.join(sakilaDir, 'sakila-schema.sql')) && fs.existsSync(path.join(sakilaDir, 'sakila-data.sql'));
-
-describe('the Sakila sample', { skip: present ? false : `no Sakila sample in ${sakilaDir}` }, () => {
+describe('the Sakila sample', { skip: sakilaPresent ? false : `no Sakila sample in ${sakilaDir}` }, () => {
   let db;
   let site;
   let php;
   let tables;
 
   before(async () => {
-    db = new ScratchDatabase('sakila');
-    // The files name their database; they are loaded into the scratch database instead. Bytes
-    // are kept as they are (latin1 in, latin1 out).
-    const rename = (file) => fs.readFileSync(path.join(sakilaDir, file), 'latin1')
-      .replace(/^(DROP SCHEMA IF EXISTS|CREATE SCHEMA) sakila;\r?$/gm, '')
-      .replace(/^USE sakila;\r?$/m, `USE \`${db.name}\`;`)
-      .replace(/\b(FROM|JOIN) sakila\./g, '$1 ');
-    // The sample as shipped has statements this server refuses (views over missing tables); the
-    // rest is loaded all the same, as a user's own database would come.
-    db.exec(rename('sakila-schema.sql'), { force: true });
-    db.exec(rename('sakila-data.sql'), { force: true });
+    db = sakilaDatabase('sakila');
     tables = sakilaTables(db);
     site = new Site(db, tables, { FK: true, Navigator: true, JavaValidate: true, RecsPerPage: 15 });
     php = await PhpServer.start(site.dir);
@@ -135,25 +121,3 @@ describe('the Sakila sample', { skip: present ? false : `no Sakila sample in ${s
     assert.deepEqual(php.problems(), []);
   });
 });
-
-// Every base table with all its columns; each foreign key becomes a lookup showing the parent's
-// first text column (or the referenced column where the parent has none).
-function sakilaTables(db) {
-  const names = db.exec(`SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE()
-    AND TABLE_TYPE = 'BASE TABLE' ORDER BY TABLE_NAME`).map((r) => r[0]);
-  const fks = db.exec(`SELECT TABLE_NAME, COLUMN_NAME, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME
-    FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = DATABASE() AND REFERENCED_TABLE_NAME IS NOT NULL`);
-  const textColumn = (table, fallback) => {
-    const rows = db.exec(`SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()
-      AND TABLE_NAME = '${table}' AND DATA_TYPE IN ('varchar', 'char') ORDER BY ORDINAL_POSITION LIMIT 1`);
-    return rows.length ? rows[0][0] : fallback;
-  };
-  return names.map((name) => ({
-    name,
-    fields: db.exec(`SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()
-      AND TABLE_NAME = '${name}' ORDER BY ORDINAL_POSITION`).map(([col]) => {
-      const fk = fks.find((f) => f[0] === name && f[1] === col);
-      return fk ? { name: col, lookup: `${fk[2]}.${textColumn(fk[2], fk[3])}` } : { name: col };
-    }),
-  }));
-}
