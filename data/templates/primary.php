@@ -492,6 +492,60 @@ function qm_select_list($tm, $alias, $cut)
     return implode(', ', $parts);
 }
 
+// Column name => character set (null for columns that are not texts) of a table of the database.
+function qm_column_charsets($table)
+{
+    static $cache = array();
+    if (!isset($cache[$table])) {
+        $cache[$table] = array();
+        $rows = qm_query('SELECT COLUMN_NAME, CHARACTER_SET_NAME FROM information_schema.COLUMNS'
+            . ' WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?', array($table));
+        foreach ($rows as $row) {
+            $cache[$table][(string)$row['COLUMN_NAME']] = $row['CHARACTER_SET_NAME'];
+        }
+    }
+    return $cache[$table];
+}
+
+// Whether a value of the request can be compared with a column. The server refuses to compare a
+// text column with a value its character set cannot represent ("Illegal mix of collations": an
+// emoji against utf8mb3, a Greek letter against latin1, bytes that are not UTF-8 against
+// either). Such a value equals no stored text, so callers leave the comparison out instead.
+// Plain ASCII, the usual case, costs nothing; otherwise the table's character sets are read once.
+function qm_column_can_hold($table, $column, $value)
+{
+    static $checked = array();
+    $value = (string)$value;
+    if (!preg_match('/[\x80-\xff]/', $value)) {
+        return true;
+    }
+    $sets = qm_column_charsets($table);
+    $charset = isset($sets[$column]) ? strtolower((string)$sets[$column]) : '';
+    if ($charset === '' || $charset === 'binary') {
+        return true;  // compared as a number, a date or bytes: the server converts the value
+    }
+    if (!preg_match('//u', $value)) {
+        return false;  // not UTF-8: no stored text reads back as these bytes
+    }
+    if ($charset === 'utf8mb4') {
+        return true;
+    }
+    if ($charset === 'utf8mb3' || $charset === 'utf8') {
+        return !preg_match('/[\x{10000}-\x{10FFFF}]/u', $value);
+    }
+    if (!preg_match('/^[a-z0-9_]+$/', $charset)) {
+        return false;
+    }
+    // Any other character set: the value must come back unchanged from a trip through it.
+    $id = $charset . ':' . $value;
+    if (!isset($checked[$id])) {
+        $rows = qm_query('SELECT CAST(CONVERT(CONVERT(? USING ' . $charset . ') USING utf8mb4) AS BINARY)'
+            . ' = CAST(? AS BINARY) AS same', array($value, $value));
+        $checked[$id] = $rows && (string)$rows[0]['same'] === '1';
+    }
+    return $checked[$id];
+}
+
 // Whether a value of the request can be a value of its column as the server writes it, so that a
 // key is never matched loosely: compared with a number column, 7abc would find the record 7.
 function qm_key_value_fits($c, $v)
@@ -518,7 +572,8 @@ function qm_key_value_fits($c, $v)
 function qm_key_values_fit($tm, $names, $values)
 {
     foreach (array_values($names) as $i => $name) {
-        if (!isset($tm['columns'][$name], $values[$i]) || !qm_key_value_fits($tm['columns'][$name], $values[$i])) {
+        if (!isset($tm['columns'][$name], $values[$i]) || !qm_key_value_fits($tm['columns'][$name], $values[$i])
+            || !qm_column_can_hold($tm['name'], $name, $values[$i])) {
             return false;
         }
     }

@@ -113,7 +113,10 @@ describe('the Sakila sample', { skip: sakilaPresent ? false : `no Sakila sample 
         });
         for (const url of urls) {
           const r = await c.get(url);
-          assert.equal(r.status, 200, url);
+          // A paging key that does not fit its sort column's type is refused (404) before any
+          // statement; one that fits but cannot be held is ignored. Never a server error.
+          if (url.startsWith('tablelist')) assert.ok([200, 404].includes(r.status), `${url}: ${r.status}`);
+          else assert.equal(r.status, 200, url);
           if (url.startsWith('searchres')) assert.deepEqual(listRows(r.text), [], url);
         }
       }

@@ -10,7 +10,7 @@ let db;
 let site;
 let php;
 
-// Table 0 (utf8mb3) and its lookup parent, table 1 (latin1). Field positions of table 0:
+// Table 0 (utf8mb3) and its lookup parent, table 1 (latin1); table 2 (utf8mb3) has a text key. Field positions of table 0:
 // id 0, name 1, note 2, kind 3, n 4, amount 5, d 6, oid 7.
 before(async () => {
   db = new ScratchDatabase('search');
@@ -22,12 +22,15 @@ before(async () => {
       KEY name_idx (name)) CHARACTER SET utf8mb3;
     INSERT INTO m3 VALUES (1, 'Ωmega', '', 'a', 0, 0.00, '2026-01-01', 1), (2, 'é', NULL, NULL, NULL, NULL, NULL, 2),
       (3, 'plain', 'x', 'b', 5, 1.50, NULL, NULL);
+    CREATE TABLE tag (code VARCHAR(10) NOT NULL PRIMARY KEY, label VARCHAR(20) NULL) CHARACTER SET utf8mb3;
+    INSERT INTO tag VALUES ('é', 'accent'), ('x', 'plain');
   `);
   const fields = (names) => names.map((name) => ({ name }));
   site = new Site(db, [
     { name: 'm3', fields: [...fields(['id', 'name', 'note', 'kind', 'n', 'amount', 'd']),
       { name: 'oid', lookup: 'owner.label' }] },
     { name: 'owner', fields: fields(['oid', 'label']) },
+    { name: 'tag', fields: fields(['code', 'label']) },
   ], { FK: true });
   php = await PhpServer.start(site.dir);
 });
@@ -99,6 +102,17 @@ describe('searches', () => {
     assert.deepEqual(await ids(c, `searchres.php?t=1&adv=1&o[1]=ne&v[1]=${pct(utf8('Ω'))}&m=all`), ['1', '2']);
     assert.deepEqual(JSON.parse((await c.get(`search.php?t=0&lookup=7&q=${pct(utf8('Caf'))}`)).text), [['1', 'Café']]);
     assert.deepEqual(JSON.parse((await c.get(`search.php?t=0&lookup=7&q=${pct(utf8('Ωx'))}`)).text), []);
+    assert.deepEqual(php.problems(), []);
+  });
+
+  it('a record key its column cannot hold addresses no record', async () => {
+    const c = new Client(php.base);
+    assert.equal((await c.get(`view.php?t=2&k[]=${pct(utf8('é'))}`)).status, 200);
+    for (const v of ['%F0%9F%98%80', '%FF%FE', '%C3']) {
+      for (const page of ['view.php', 'edit.php', 'delete.php']) {
+        assert.equal((await c.get(`${page}?t=2&k[]=${v}`)).status, 404, `${page} ${v}`);
+      }
+    }
     assert.deepEqual(php.problems(), []);
   });
 });
