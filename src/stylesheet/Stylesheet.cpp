@@ -214,7 +214,6 @@ void Stylesheet::clearFile()
     m_readIds.clear();
     m_latin1 = false;
     m_lineEnd = QStringLiteral("\r\n");
-    m_unreadable = false;
     m_readError.clear();
 }
 
@@ -228,7 +227,6 @@ bool Stylesheet::LoadCSSData(QString* error)
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        m_unreadable = true;
         m_readError = file.errorString();
         if (error)
             *error = m_readError;
@@ -410,7 +408,7 @@ QByteArray Stylesheet::FileBytes() const
 bool Stylesheet::Save(QString* error) const
 {
     QString reason;
-    if (m_unreadable) {
+    if (!m_readError.isEmpty()) {
         reason = QStringLiteral("It could not be read (%1), so it is not replaced.").arg(m_readError);
     } else {
         reason = writeWholeFile(FilePath(), FileBytes());

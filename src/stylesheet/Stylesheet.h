@@ -123,6 +123,5 @@ private:
     QSet<int> m_readIds;             // the rules that come from the file
     bool m_latin1 = false;           // the file is not UTF-8 and is read and written as Latin-1
     QString m_lineEnd = QStringLiteral("\r\n");
-    bool m_unreadable = false;       // the file exists but could not be read
-    QString m_readError;
+    QString m_readError;             // why the file, which exists, could not be read; empty when read
 };

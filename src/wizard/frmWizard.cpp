@@ -265,7 +265,7 @@ void frmWizard::nextFromConnection()
     if (!UseDatabase(c.DatabaseName))
         return;
 
-    if (!m_savedConnectionPicked)
+    if (!SavedConnectionPicked())
         guarded([this] { OfferToSaveConnection(); });
 
     KeepOrClearTableLists();

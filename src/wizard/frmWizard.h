@@ -46,7 +46,7 @@ public:
     bool Connected() const { return m_connected; }
     bool TablesStale() const { return m_tablesStale; }
     bool OptionsFirstVisit() const { return m_optionsFirstVisit; }
-    bool SavedConnectionPicked() const { return m_savedConnectionPicked; }
+    bool SavedConnectionPicked() const { return m_pickedConnection > 0; }
 
     // The help file and topic that Help and F1 open.
     const QString& HelpFile() const { return m_helpFile; }
@@ -175,7 +175,6 @@ private:
     bool m_connected = false;
     bool m_tablesStale = false;
     bool m_optionsFirstVisit = false;
-    bool m_savedConnectionPicked = false;
     // Server, port and database the table lists were filled for; the tables chosen, and what
     // was chosen for them, stay while these stay.
     QString m_tableSource;

@@ -119,7 +119,6 @@ void frmWizard::LoadSavedConnection(int listIndex)
     }
     txtUsername->setText(s.UserName);
     txtPassword->setText(s.Password);
-    m_savedConnectionPicked = true;
     m_pickedConnection = position;
 }
 
@@ -150,7 +149,6 @@ void frmWizard::OfferToSaveConnection()
         return;
     }
     // The new entry holds what is in the boxes: it counts as picked.
-    m_savedConnectionPicked = true;
     m_pickedConnection = saved.Number;
 }
 
