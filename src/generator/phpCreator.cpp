@@ -40,8 +40,6 @@ constexpr std::array<TemplateRow, 17> kTemplates{{
     {"clause.php", "\\clause.php.."},
 }};
 
-constexpr int16_t kDefaultPort = 3306;
-
 QString displayPath(const QString& path)
 {
     return QDir::toNativeSeparators(QDir::cleanPath(path));
@@ -243,7 +241,7 @@ WriteOutcome phpCreator::WriteDatabaseScript(const WizardChoices& choices) const
     // The PHP call takes another port as host:port, an IPv6 address in brackets ([::1]:3307) so
     // that its own colons stay apart from the port's; the default port is left out.
     QString host = c.ServerName;
-    if (c.Port != kDefaultPort) {
+    if (c.Port != kDefaultServerPort) {
         if (host.count(u':') > 1 && !host.startsWith(u'['))
             host = u'[' + host + u']';
         host += u':' + QString::number(c.Port);

@@ -3,7 +3,7 @@
 // folder and writes database.php and config.php from the wizard's choices. It reads the choices and
 // never changes them; progress goes to the GenerationLog it was given.
 
-#include "wizard/WizardChoices.h"
+#include "choices/WizardChoices.h"
 
 #include <QString>
 #include <QStringList>

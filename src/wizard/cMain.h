@@ -2,7 +2,7 @@
 // Helpers of the wizard that need no window: the step table and the fresh choices record.
 // Saved connections and type-name helpers join here as the steps that use them are built.
 
-#include "wizard/WizardChoices.h"
+#include "choices/WizardChoices.h"
 
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 // the generator once, shows the run's stage on its bar and closes itself.
 
 #include "generator/phpCreator.h"
-#include "wizard/WizardChoices.h"
+#include "choices/WizardChoices.h"
 
 #include <QDialog>
 

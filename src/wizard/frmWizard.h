@@ -4,7 +4,7 @@
 // WizardChoices before the next step is entered; entering a step prepares its panel.
 
 #include "dialogs/HTMLHelpViewer.h"
-#include "wizard/WizardChoices.h"
+#include "choices/WizardChoices.h"
 #include "wizard/cMain.h"
 
 #include <QPointer>

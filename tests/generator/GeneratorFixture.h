@@ -4,7 +4,7 @@
 
 #include "generator/GenerationLog.h"
 #include "generator/phpCreator.h"
-#include "wizard/WizardChoices.h"
+#include "choices/WizardChoices.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -10,7 +10,7 @@
 
 #include "generator/GenerationLog.h"
 #include "generator/phpCreator.h"
-#include "wizard/WizardChoices.h"
+#include "choices/WizardChoices.h"
 
 #include <QCoreApplication>
 #include <QFile>

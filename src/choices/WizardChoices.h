@@ -8,13 +8,17 @@
 
 #include <cstdint>
 
+// The port a MySQL or MariaDB server listens on unless told otherwise: the port box starts with it,
+// an empty port box means it, and the generated scripts name a port only when it is another.
+inline constexpr int16_t kDefaultServerPort = 3306;
+
 // Server, database and login the generated scripts connect with (step 1).
 struct ConnectionSettings {
     QString ServerName;
     QString DatabaseName;
     QString UserName;
     QString Password;
-    int16_t Port = 3306;
+    int16_t Port = kDefaultServerPort;
 };
 
 // One chosen column of a table with its input checks and its lookup column (steps 3 and 5).
