@@ -193,6 +193,11 @@ void MYSQL_CONNECTION::CaptureError()
         m_error.SetError(static_cast<int>(number), textFromLibrary(mysql_error(m_handle)));
 }
 
+bool MYSQL_CONNECTION::noBackslashEscapes() const
+{
+    return m_state == 0 && (m_handle->server_status & SERVER_STATUS_NO_BACKSLASH_ESCAPES);
+}
+
 QString MYSQL_CONNECTION::QueryInfo() const
 {
     if (m_state != 0)

@@ -39,6 +39,10 @@ public:
     const QString& Username() const { return m_username; }
     /// Returns the host name used to establish the current connection.
     const QString& Hostname() const { return m_hostname; }
+    // Whether the server reads a backslash in a literal as an ordinary character (its
+    // NO_BACKSLASH_ESCAPES mode), as it reported with its answer to the last statement, so that
+    // literals for the next one are escaped the way it reads them. False while closed.
+    bool noBackslashEscapes() const;
 
     /// Seconds the client library waits for a connection, and for each read and write on it,
     /// before it gives up with its own error, so a server that stops answering cannot block the

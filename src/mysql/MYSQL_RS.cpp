@@ -29,31 +29,6 @@ void discardMoreResults(MYSQL* handle)
     }
 }
 
-QString htmlEscaped(const QString& text)
-{
-    QString escaped;
-    escaped.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            escaped += QLatin1String("&amp;");
-            break;
-        case u'<':
-            escaped += QLatin1String("&lt;");
-            break;
-        case u'>':
-            escaped += QLatin1String("&gt;");
-            break;
-        case u'"':
-            escaped += QLatin1String("&quot;");
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 }  // namespace
 
 MYSQL_RS::MYSQL_RS(MYSQL_CONNECTION* connection)
@@ -455,7 +430,7 @@ QString MYSQL_RS::RsToHtmlTable()
             if (value.isNull() || trimSpaces(text).isEmpty())
                 rows += QLatin1String("&nbsp;");
             else
-                rows += htmlEscaped(text);
+                rows += text.toHtmlEscaped();
             rows += QLatin1String("</td>");
         }
         rows += QLatin1String("</tr>\r\n");
@@ -699,8 +674,7 @@ int MYSQL_RS::columnType(int column) const
 
 bool MYSQL_RS::noBackslashEscapes() const
 {
-    return m_connection && m_connection->m_handle
-        && (m_connection->m_handle->server_status & SERVER_STATUS_NO_BACKSLASH_ESCAPES);
+    return m_connection && m_connection->noBackslashEscapes();
 }
 
 bool MYSQL_RS::keyIdentifiesRow()

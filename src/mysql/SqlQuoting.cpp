@@ -4,7 +4,38 @@
 
 namespace {
 
-QString escapedText(const QString& text, bool noBackslashEscapes)
+QString dateText(const QDate& date)
+{
+    return date.toString(u"yyyy-MM-dd");
+}
+
+QString timeText(const DateTimeParts& parts)
+{
+    return parts.time.toString(u"HH:mm:ss") + parts.fraction;
+}
+
+QTime timeFrom(const QString& hours, const QString& minutes, const QString& seconds)
+{
+    return QTime(hours.toInt(), minutes.toInt(), seconds.isEmpty() ? 0 : seconds.toInt());
+}
+
+}  // namespace
+
+QString quoteName(QStringView name)
+{
+    QString quoted;
+    quoted.reserve(name.size() + 2);
+    quoted += u'`';
+    for (const QChar c : name) {
+        quoted += c;
+        if (c == u'`')
+            quoted += c;
+    }
+    quoted += u'`';
+    return quoted;
+}
+
+QString escapeLiteral(QStringView text, bool noBackslashEscapes)
 {
     QString escaped;
     escaped.reserve(text.size() + 8);
@@ -49,35 +80,16 @@ QString escapedText(const QString& text, bool noBackslashEscapes)
     return escaped;
 }
 
-QString dateText(const QDate& date)
+QString escapeLikePattern(QStringView text, bool noBackslashEscapes)
 {
-    return date.toString(u"yyyy-MM-dd");
-}
-
-QString timeText(const DateTimeParts& parts)
-{
-    return parts.time.toString(u"HH:mm:ss") + parts.fraction;
-}
-
-QTime timeFrom(const QString& hours, const QString& minutes, const QString& seconds)
-{
-    return QTime(hours.toInt(), minutes.toInt(), seconds.isEmpty() ? 0 : seconds.toInt());
-}
-
-}  // namespace
-
-QString quoteName(QStringView name)
-{
-    QString quoted;
-    quoted.reserve(name.size() + 2);
-    quoted += u'`';
-    for (const QChar c : name) {
-        quoted += c;
-        if (c == u'`')
-            quoted += c;
+    QString pattern;
+    pattern.reserve(text.size() + 4);
+    for (const QChar c : text) {
+        if (c == u'\\' || c == u'_' || c == u'%')
+            pattern += u'\\';
+        pattern += c;
     }
-    quoted += u'`';
-    return quoted;
+    return escapeLiteral(pattern, noBackslashEscapes);
 }
 
 std::optional<DateTimeParts> readDateTime(const Variant& value)
@@ -123,7 +135,7 @@ QString quoteText(const Variant& value, bool noBackslashEscapes)
 {
     if (value.isNull())
         return QStringLiteral("NULL");
-    return u'\'' + escapedText(value.toString(), noBackslashEscapes) + u'\'';
+    return u'\'' + escapeLiteral(value.toString(), noBackslashEscapes) + u'\'';
 }
 
 QString quoteValue(const Variant& value, int columnType, bool noBackslashEscapes)
@@ -156,7 +168,7 @@ QString quoteValue(const Variant& value, int columnType, bool noBackslashEscapes
         break;
     }
     default:
-        text = escapedText(value.toString(), noBackslashEscapes);
+        text = escapeLiteral(value.toString(), noBackslashEscapes);
     }
     return u'\'' + text + u'\'';
 }

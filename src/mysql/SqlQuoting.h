@@ -1,5 +1,6 @@
 #pragma once
-// Names and values as they are written into the statements that edit records.
+// How names and values are written into statements: the one place that quotes an identifier and
+// escapes a literal, for every statement the program builds.
 
 #include "mysql/Variant.h"
 
@@ -19,13 +20,23 @@ constexpr int DateTimeColumnType = 12;
 // that is a keyword (order, key) or holds blanks stays one name.
 QString quoteName(QStringView name);
 
+// Text to stand between the single quotes of a literal. Backslash, NUL, backspace, tab, both
+// quotes, line feed and carriage return are escaped by a backslash. When the server treats
+// backslashes as ordinary characters (its NO_BACKSLASH_ESCAPES mode, see
+// MYSQL_CONNECTION::noBackslashEscapes) an escaping backslash would end the literal early, so
+// there only the single quote is escaped, by doubling.
+QString escapeLiteral(QStringView text, bool noBackslashEscapes);
+
+// The same for the pattern of a LIKE: the wildcards "_" and "%" and the backslash are escaped
+// first, so that the pattern matches only the text itself. The server takes the backslash as the
+// pattern's escape character in both modes.
+QString escapeLikePattern(QStringView text, bool noBackslashEscapes);
+
 // A value as a literal for a column of the given type: NULL for Null; for date, time and
 // date-and-time columns the value in the form 'YYYY-MM-DD', 'HH:MM:SS' or
 // 'YYYY-MM-DD HH:MM:SS' ('0000-00-00', '00:00:00', '0000-00-00 00:00:00' when it does not read as
-// one, see readDateTime); for every other type the value's text with backslash, NUL, backspace,
-// tab, quotes, line feed and carriage return escaped by a backslash, in single quotes. When the
-// server treats backslashes as ordinary characters (its NO_BACKSLASH_ESCAPES mode) an escaping
-// backslash would end the literal early, so there only the single quote is escaped, by doubling.
+// one, see readDateTime); for every other type the value's text escaped by escapeLiteral, in
+// single quotes.
 QString quoteValue(const Variant& value, int columnType, bool noBackslashEscapes = false);
 
 // A value as the text it is, escaped as for a text column and in single quotes (NULL for Null),

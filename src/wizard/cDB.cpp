@@ -3,8 +3,7 @@
 #include "mysql/MYSQL_CONNECTION.h"
 #include "mysql/MYSQL_FIELD.h"
 #include "mysql/MYSQL_RS.h"
-
-#include <QCoreApplication>
+#include "mysql/SqlQuoting.h"
 
 #include <errmsg.h>
 #include <mysqld_error.h>
@@ -77,38 +76,6 @@ bool cDB::run(const QString& statement, std::shared_ptr<MYSQL_RS>* rs)
     return false;
 }
 
-QString cDB::QuoteName(const QString& name)
-{
-    QString inner = name;
-    inner.replace(QLatin1Char('`'), QStringLiteral("``"));
-    return QLatin1Char('`') + inner + QLatin1Char('`');
-}
-
-QString cDB::EscapeLiteral(const QString& text, bool forLike)
-{
-    QString out;
-    out.reserve(text.size() + 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\\': out += forLike ? QStringLiteral("\\\\\\\\") : QStringLiteral("\\\\"); break;
-        case '\'': out += QStringLiteral("\\'"); break;
-        case '"': out += QStringLiteral("\\\""); break;
-        case 0: out += QStringLiteral("\\0"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case 0x1a: out += QStringLiteral("\\Z"); break;
-        case '_':
-        case '%':
-            if (forLike)
-                out += QLatin1Char('\\');
-            out += c;
-            break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 bool cDB::Connect(const QString& host, const QString& user, const QString& password, int16_t port)
 {
     MYSQL_CONNECTION& c = Connection();
@@ -161,7 +128,7 @@ QStringList cDB::ListDatabases()
 bool cDB::UseDatabase(const QString& database)
 {
     Connection().Error().Clear();
-    if (!run(QStringLiteral("use ") + QuoteName(database))) {
+    if (!run(QStringLiteral("use ") + quoteName(database))) {
         showError();
         return false;
     }
@@ -171,7 +138,7 @@ bool cDB::UseDatabase(const QString& database)
 QStringList cDB::ListTables(const QString& database)
 {
     bool failed = false;
-    const QStringList names = readColumn(QStringLiteral("show tables from") + QuoteName(database), 0, &failed);
+    const QStringList names = readColumn(QStringLiteral("show tables from") + quoteName(database), 0, &failed);
     if (failed) {
         showError();
         return {};
@@ -184,7 +151,7 @@ QList<FieldInfo> cDB::DescribeTable(const QString& table)
 {
     std::shared_ptr<MYSQL_RS> rs;
     QList<FieldInfo> fields;
-    if (!run(QStringLiteral("describe ") + QuoteName(table), &rs))
+    if (!run(QStringLiteral("describe ") + quoteName(table), &rs))
         return fields;
     rs->MoveFirst();
     const int rows = rs->RecordCount();
@@ -206,7 +173,7 @@ QList<FieldInfo> cDB::DescribeTable(const QString& table)
 QStringList cDB::ListColumnNames(const QString& table)
 {
     bool failed = false;
-    const QStringList names = readColumn(QStringLiteral("describe ") + QuoteName(table), 0, &failed);
+    const QStringList names = readColumn(QStringLiteral("describe ") + quoteName(table), 0, &failed);
     return failed ? QStringList() : names;
 }
 
@@ -244,10 +211,9 @@ QList<ForeignKeyInfo> cDB::ParseForeignKeyComment(const QString& comment)
 
 QList<ForeignKeyInfo> cDB::DiscoverForeignKeys(const QString& database, const QString& table)
 {
-    QCoreApplication::processEvents();
     std::shared_ptr<MYSQL_RS> rs;
-    const bool read = run(QStringLiteral("SHOW TABLE STATUS FROM ") + QuoteName(database) + QStringLiteral(" LIKE '")
-                          + EscapeLiteral(table, true) + QStringLiteral("'"),
+    const bool read = run(QStringLiteral("SHOW TABLE STATUS FROM ") + quoteName(database) + QStringLiteral(" LIKE '")
+                          + escapeLikePattern(table, Connection().noBackslashEscapes()) + QStringLiteral("'"),
                           &rs);
     QList<ForeignKeyInfo> keys;
     if (read && rs->RecordCount() > 0) {
@@ -261,12 +227,13 @@ QList<ForeignKeyInfo> cDB::DiscoverForeignKeys(const QString& database, const QS
 
 QList<ForeignKeyInfo> cDB::foreignKeysFromInformationSchema(const QString& database, const QString& table)
 {
+    const bool plainQuotes = Connection().noBackslashEscapes();
     std::shared_ptr<MYSQL_RS> rs;
     const bool read = run(
         QStringLiteral("SELECT CONSTRAINT_NAME, COLUMN_NAME, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME "
                        "FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = '%1' AND TABLE_NAME = '%2' "
                        "AND REFERENCED_TABLE_NAME IS NOT NULL ORDER BY CONSTRAINT_NAME, ORDINAL_POSITION")
-            .arg(EscapeLiteral(database), EscapeLiteral(table)),
+            .arg(escapeLiteral(database, plainQuotes), escapeLiteral(table, plainQuotes)),
         &rs);
     QList<ForeignKeyInfo> keys;
     if (!read)

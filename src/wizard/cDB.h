@@ -65,11 +65,6 @@ public:
 
     // Parses the REFER clauses of a table status comment.
     static QList<ForeignKeyInfo> ParseForeignKeyComment(const QString& comment);
-    // A name inside back-ticks, a back-tick in it doubled.
-    static QString QuoteName(const QString& name);
-    // Text for a single-quoted literal, with backslashes and quotes escaped; `forLike` also
-    // escapes the LIKE wildcards "_" and "%" so the pattern matches only the text itself.
-    static QString EscapeLiteral(const QString& text, bool forLike = false);
 
 private:
     // Runs a statement and reads column `column` (or the column named `columnName`) of every row;

@@ -38,6 +38,12 @@ TEST(EditValues, WithoutBackslashEscapesOnlyQuotesAreDoubled)
     EXPECT_EQ(quoteValue("x\\' OR 1=1 -- ", varString, true), "'x\\'' OR 1=1 -- '");
 }
 
+TEST(EditValues, LikePatternsMatchOnlyTheTextInBothModes)
+{
+    EXPECT_EQ(escapeLikePattern(u"it's a_b%\\", false), "it\\'s a\\\\_b\\\\%\\\\\\\\");
+    EXPECT_EQ(escapeLikePattern(u"it's a_b%\\", true), "it''s a\\_b\\%\\\\");
+}
+
 TEST(EditValues, DateAndTimeForms)
 {
     EXPECT_EQ(quoteValue("2004-02-29", DateColumnType), "'2004-02-29'");

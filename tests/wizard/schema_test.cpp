@@ -1,6 +1,8 @@
 // Schema discovery against the private server: listings, failures, foreign keys from both sources,
 // and names that hold back-ticks, quotes, wildcards, blanks and non-ASCII letters.
 #include "TestDatabase.h"
+#include "mysql/MYSQL_CONNECTION.h"
+#include "mysql/SqlQuoting.h"
 #include "wizard/cDB.h"
 #include "wizard/cMain.h"
 
@@ -84,13 +86,13 @@ TEST_F(Schema, AwkwardNamesWorkEndToEnd)
     // in name order and has a foreign key of its own.
     const QString database = QStringLiteral("qm we`ird 'db_%ü %1").arg(QCoreApplication::applicationPid());
     const QString table = QStringLiteral("t`a 'b_%é");
-    const QString quotedDb = cDB::QuoteName(database);
+    const QString quotedDb = quoteName(database);
     ASSERT_EQ(execSql({QStringLiteral("DROP DATABASE IF EXISTS %1").arg(quotedDb),
                        QStringLiteral("CREATE DATABASE %1").arg(quotedDb),
                        QStringLiteral("CREATE TABLE %1.parent (id INT PRIMARY KEY)").arg(quotedDb),
                        QStringLiteral("CREATE TABLE %1.`t``a 'bX%%é` (id INT, p INT, FOREIGN KEY (p) REFERENCES parent (id))").arg(quotedDb),
                        QStringLiteral("CREATE TABLE %1.%2 (`co`` l'ü` INT, ref INT, FOREIGN KEY (ref) REFERENCES parent (id))")
-                           .arg(quotedDb, cDB::QuoteName(table))}),
+                           .arg(quotedDb, quoteName(table))}),
               QString());
     connect();
     EXPECT_TRUE(db.ListDatabases().contains(database));
@@ -124,6 +126,22 @@ TEST_F(Schema, ForeignKeysOfTheSampleShopComeFromInformationSchema)
     EXPECT_EQ(keys[1].ParentTable, QStringLiteral("pairs"));
     EXPECT_EQ(keys[1].ParentColumn, QStringLiteral("a b"));
     EXPECT_TRUE(db.DiscoverForeignKeys(scratch.name(), QStringLiteral("customers")).isEmpty());
+}
+
+TEST_F(Schema, ForeignKeysOfAQuotedNameAreFoundWithoutBackslashEscapes)
+{
+    // In this mode a backslash is an ordinary character: a quote escaped by one would end the
+    // literal, and the statements would fail.
+    ScratchDatabase scratch(QStringLiteral("schema_nbe"));
+    scratch.exec({QStringLiteral("CREATE TABLE parent (id INT PRIMARY KEY)"),
+                  QStringLiteral("CREATE TABLE `it's a\\b` (p INT, FOREIGN KEY (p) REFERENCES parent (id))")});
+    connect();
+    db.Connection().Execute(QStringLiteral("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')"));
+    ASSERT_EQ(db.Connection().Error().Number(), 0);
+    const QList<ForeignKeyInfo> keys = db.DiscoverForeignKeys(scratch.name(), QStringLiteral("it's a\\b"));
+    ASSERT_EQ(keys.size(), 1);
+    EXPECT_EQ(keys[0].ChildColumn, QStringLiteral("p"));
+    EXPECT_EQ(keys[0].ParentTable, QStringLiteral("parent"));
 }
 
 TEST(ForeignKeyComment, ParsesReferClausesAsTheServerWroteThem)
