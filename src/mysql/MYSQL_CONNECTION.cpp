@@ -89,8 +89,8 @@ int MYSQL_CONNECTION::OpenConnection(const QString& sHostName, const QString& sU
     m_handle = mysql_init(nullptr);
     if (!m_handle) {
         m_error.SetError(-1, QStringLiteral("Couldn't obtain a connection handler."));
-        m_state = 1;
-        return m_state;
+        m_state = Status::Closed;
+        return State();
     }
     mysql_options(m_handle, MYSQL_OPT_CONNECT_TIMEOUT, &m_connectTimeout);
     mysql_options(m_handle, MYSQL_OPT_READ_TIMEOUT, &m_readTimeout);
@@ -110,14 +110,14 @@ int MYSQL_CONNECTION::OpenConnection(const QString& sHostName, const QString& sU
         CaptureError();
         CloseHandle();
     } else {
-        m_state = 0;
+        m_state = Status::Open;
     }
-    return m_state;
+    return State();
 }
 
 void MYSQL_CONNECTION::CloseConnection()
 {
-    if (m_state == 0)
+    if (m_state == Status::Open)
         CloseHandle();
 }
 
@@ -126,12 +126,12 @@ void MYSQL_CONNECTION::CloseHandle()
     mysql_close(m_handle);
     m_handle = nullptr;
     m_queryString.clear();
-    m_state = 1;
+    m_state = Status::Closed;
 }
 
 void MYSQL_CONNECTION::Ping()
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return;
     // The library reconnects a dropped connection with the stored parameters only when asked to.
     // Allow it for the ping alone, so that ordinary statements never reconnect behind the
@@ -146,7 +146,7 @@ void MYSQL_CONNECTION::Ping()
 bool MYSQL_CONNECTION::SelectDb(const QString& sDbName)
 {
     m_error.Clear();
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return false;
     if (mysql_select_db(m_handle, sDbName.toLocal8Bit().constData()) != 0) {
         CaptureError();
@@ -170,7 +170,7 @@ void MYSQL_CONNECTION::RunQuery(MYSQL_RS& rs, const QString& sSQL, int* lRecords
     // A copy: the text may be this connection's own QueryString, which settling edits replaces.
     const QString given = sSQL;
     const QString statement = trimSpaces(given).toString();
-    const bool runs = !statement.isEmpty() && m_state == 0;
+    const bool runs = !statement.isEmpty() && m_state == Status::Open;
     // Opening the result set settles its pending edits, which may run an UPDATE or INSERT of
     // their own. They are settled first, so that Error and QueryString afterwards describe this
     // statement and not the edit written on the way.
@@ -195,12 +195,12 @@ void MYSQL_CONNECTION::CaptureError()
 
 bool MYSQL_CONNECTION::noBackslashEscapes() const
 {
-    return m_state == 0 && (m_handle->server_status & SERVER_STATUS_NO_BACKSLASH_ESCAPES);
+    return m_state == Status::Open && (m_handle->server_status & SERVER_STATUS_NO_BACKSLASH_ESCAPES);
 }
 
 QString MYSQL_CONNECTION::QueryInfo() const
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return QString();
     return textFromLibrary(mysql_info(m_handle));
 }
@@ -216,7 +216,7 @@ void MYSQL_CONNECTION::Flush(int FlushType)
 
 int MYSQL_CONNECTION::LastInsertID() const
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return 0;
     return static_cast<qint32>(static_cast<quint32>(mysql_insert_id(m_handle)));
 }

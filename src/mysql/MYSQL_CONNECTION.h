@@ -16,6 +16,9 @@ struct st_mysql;
 
 class MYSQL_CONNECTION {
 public:
+    // What State returns.
+    enum class Status { Open = 0, Closed = 1 };
+
     MYSQL_CONNECTION();
     ~MYSQL_CONNECTION();
     MYSQL_CONNECTION(const MYSQL_CONNECTION&) = delete;
@@ -30,7 +33,7 @@ public:
     MYSQL_ERR& Error() { return m_error; }
     const MYSQL_ERR& Error() const { return m_error; }
     /// Returns the state of the current connection.
-    int State() const { return m_state; }
+    int State() const { return static_cast<int>(m_state); }
     /// Returns the database name used to establish the current connection.
     const QString& DbName() const { return m_dbName; }
     /// Returns the password used to establish the current connection.
@@ -92,7 +95,7 @@ private:
     unsigned int m_connectTimeout = 10;
     unsigned int m_readTimeout = 30;
     unsigned int m_writeTimeout = 30;
-    int m_state = 1;
+    Status m_state = Status::Closed;
     st_mysql* m_handle = nullptr;
     QString m_queryString;
     bool m_autoUpdate = false;

@@ -3,7 +3,6 @@
 #include "mysql/ClientLibrary.h"
 #include "mysql/MYSQL_CONNECTION.h"
 #include "mysql/MYSQL_FIELD.h"
-#include "mysql/SqlQuoting.h"
 #include "mysql/TextHelpers.h"
 
 #include <algorithm>
@@ -26,6 +25,19 @@ void discardMoreResults(MYSQL* handle)
             break;
         if (MYSQL_RES* extra = mysql_store_result(handle))
             mysql_free_result(extra);
+    }
+}
+
+// Reads a FindMethod number.
+MYSQL_RS::FindMode findModeOf(int findMethod)
+{
+    switch (findMethod) {
+    case 1:
+        return MYSQL_RS::FindMode::KeepPosition;
+    case 2:
+        return MYSQL_RS::FindMode::SettleEditsThenMove;
+    default:
+        return MYSQL_RS::FindMode::MoveToRow;
     }
 }
 
@@ -76,17 +88,17 @@ const std::shared_ptr<MYSQL_FIELD>& MYSQL_RS::fieldsByText(const char* key, qsiz
 
 bool MYSQL_RS::BOF() const
 {
-    return m_state == 1 || m_recordCount == 0 || m_position == 0;
+    return m_state == Status::Closed || m_recordCount == 0 || m_position == 0;
 }
 
 bool MYSQL_RS::EOF_() const
 {
-    return m_position > m_recordCount || m_state == 1 || m_recordCount == 0;
+    return m_position > m_recordCount || m_state == Status::Closed || m_recordCount == 0;
 }
 
 int MYSQL_RS::AbsolutePosition() const
 {
-    if (m_state == 1 || m_recordCount == 0)
+    if (m_state == Status::Closed || m_recordCount == 0)
         return -1;
     if (BOF())
         return -3;
@@ -97,7 +109,7 @@ int MYSQL_RS::AbsolutePosition() const
 
 void MYSQL_RS::setAbsolutePosition(int lPosition)
 {
-    if (m_state != 0 || m_recordCount <= 0 || lPosition < 1 || lPosition > m_recordCount)
+    if (m_state != Status::Open || m_recordCount <= 0 || lPosition < 1 || lPosition > m_recordCount)
         return;
     moveTo(lPosition);
 }
@@ -131,33 +143,33 @@ QString MYSQL_RS::Table() const
 
 int MYSQL_RS::EditMode() const
 {
-    return m_deletedRows.Item(AbsolutePosition(), true) ? 3 : m_editMode;
+    return static_cast<int>(editState());
 }
 
 void MYSQL_RS::MoveFirst()
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return;
     moveTo(1);
 }
 
 void MYSQL_RS::MoveLast()
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return;
     moveTo(m_recordCount);
 }
 
 void MYSQL_RS::MovePrevious()
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return;
     moveTo(m_position > 0 ? m_position - 1 : m_position);
 }
 
 void MYSQL_RS::MoveNext()
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return;
     moveTo(m_position <= m_recordCount ? m_position + 1 : m_position);
 }
@@ -174,7 +186,7 @@ void MYSQL_RS::moveTo(int position)
 
 void MYSQL_RS::CloseRecordset()
 {
-    if (m_state != 0)
+    if (m_state != Status::Open)
         return;
     FinishEdits();
     ResetResult();
@@ -203,7 +215,7 @@ void MYSQL_RS::OpenResult(const QString& statement, st_mysql* handle)
     m_result = result;
     m_affectedRecords = low32(mysql_affected_rows(handle));
     m_recordCount = low32(mysql_num_rows(result));
-    m_state = 0;
+    m_state = Status::Open;
     m_fieldCount = static_cast<int>(mysql_num_fields(result));
     discardMoreResults(handle);
     m_position = 1;
@@ -248,14 +260,13 @@ void MYSQL_RS::FinishEdits()
 {
     // With no edit in progress there is nothing to write or drop (and no need to look at the
     // columns' tables on every move).
-    if (m_editMode != 0) {
+    if (m_edits.inProgress() != EditState::None) {
         if (m_connection && m_connection->AutoUpdate())
             Update();
         else
             CancelUpdate();
     }
-    m_editMode = 0;
-    m_editRow = 0;
+    m_edits.finish();
 }
 
 void MYSQL_RS::ResetResult()
@@ -276,14 +287,8 @@ void MYSQL_RS::ResetResult()
     m_field->orphan();
     m_field = std::shared_ptr<MYSQL_FIELD>(new MYSQL_FIELD(this));
     m_reader->detach();
-    m_addedRows = MYSQL_UPDATE();
-    m_editedRows = MYSQL_UPDATE();
-    m_deletedRows = MYSQL_UPDATE();
-    m_writtenValues.clear();
-    m_editMode = 0;
-    m_editRow = 0;
-    m_keyIdentifiesRow.reset();
-    m_state = 1;
+    m_edits.clear();
+    m_state = Status::Closed;
 }
 
 void MYSQL_RS::Requery()
@@ -309,18 +314,6 @@ Variant MYSQL_RS::columnValue(int column)
     return m_reader->Value();
 }
 
-const Variant* MYSQL_RS::writtenValue(int row, const QString& columnName) const
-{
-    const auto entry = m_writtenValues.constFind(row);
-    if (entry == m_writtenValues.cend())
-        return nullptr;
-    for (const auto& [name, value] : *entry) {
-        if (name.compare(columnName, Qt::CaseInsensitive) == 0)
-            return &value;
-    }
-    return nullptr;
-}
-
 int MYSQL_RS::findColumn(const Variant& vField) const
 {
     if (vField.numericValue()) {
@@ -338,16 +331,16 @@ int MYSQL_RS::findColumn(const Variant& vField) const
     return -1;
 }
 
-int MYSQL_RS::find(Direction direction, const Variant& vField, const Variant& vData, int FindMethod)
+int MYSQL_RS::find(Direction direction, const Variant& vField, const Variant& vData, FindMode mode)
 {
-    if (m_recordCount == 0 || m_state == 1)
+    if (m_recordCount == 0 || m_state == Status::Closed)
         return -1;
     // The column the check accepts is the one searched, also when the name was given with
     // blanks around it.
     const int column = findColumn(vField);
     if (column < 0)
         return -1;
-    if (FindMethod == 2)
+    if (mode == FindMode::SettleEditsThenMove)
         FinishEdits();
 
     const int remembered = m_position;
@@ -377,10 +370,10 @@ int MYSQL_RS::find(Direction direction, const Variant& vField, const Variant& vD
             break;
         }
     }
-    if (found < 0 || FindMethod == 1) {
+    if (found < 0 || mode == FindMode::KeepPosition) {
         m_position = remembered;
         LoadRow();
-    } else if (found != remembered && m_editMode != 0) {
+    } else if (found != remembered && m_edits.inProgress() != EditState::None) {
         // The cursor leaves the row being edited: settle its edits first, as every move does,
         // or later writes and the next Update would pair its pending values with another row.
         m_position = remembered;
@@ -394,27 +387,27 @@ int MYSQL_RS::find(Direction direction, const Variant& vField, const Variant& vD
 
 int MYSQL_RS::FindFirst(const Variant& vField, const Variant& vData, int FindMethod)
 {
-    return find(Direction::First, vField, vData, FindMethod);
+    return find(Direction::First, vField, vData, findModeOf(FindMethod));
 }
 
 int MYSQL_RS::FindLast(const Variant& vField, const Variant& vData, int FindMethod)
 {
-    return find(Direction::Last, vField, vData, FindMethod);
+    return find(Direction::Last, vField, vData, findModeOf(FindMethod));
 }
 
 int MYSQL_RS::FindNext(const Variant& vField, const Variant& vData, int FindMethod)
 {
-    return find(Direction::Next, vField, vData, FindMethod);
+    return find(Direction::Next, vField, vData, findModeOf(FindMethod));
 }
 
 int MYSQL_RS::FindPrevious(const Variant& vField, const Variant& vData, int FindMethod)
 {
-    return find(Direction::Previous, vField, vData, FindMethod);
+    return find(Direction::Previous, vField, vData, findModeOf(FindMethod));
 }
 
 QString MYSQL_RS::RsToHtmlTable()
 {
-    if (m_recordCount == 0 || m_state == 1)
+    if (m_recordCount == 0 || m_state == Status::Closed)
         return QString();
     const int remembered = m_position;
     QString rows;
@@ -447,39 +440,20 @@ void MYSQL_RS::setPendingValue(const MYSQL_FIELD& field, const Variant& value)
 {
     // A field object kept from an earlier row still has its column; off the rows there is no
     // row to edit.
-    if (m_state != 0 || !onRow())
+    if (m_state != Status::Open || !onRow())
         return;
     const QString name = field.Name();
     // Computed columns belong to no table and cannot be edited.
     if (trimSpaces(name).isEmpty() || trimSpaces(field.Table()).isEmpty())
         return;
-    if (EditMode() == 0) {
-        m_editMode = 1;
-        m_editRow = m_position;
-        m_editedRows.Add(m_editRow);
-    }
-    std::shared_ptr<MYSQL_UPDATE_FIELDS> target;
-    switch (EditMode()) {
-    case 1:
-        target = m_editedRows.Item(m_editRow, true);
-        break;
-    case 2:
-        target = m_addedRows.Item(m_addedRows.Count());
-        break;
-    default:
-        // The row has been deleted.
-        return;
-    }
-    if (target)
-        target->Add(name, value);
+    m_edits.setValue(m_position, name, value);
 }
 
 int MYSQL_RS::AddNew()
 {
-    if (m_state != 0 || EditMode() != 0 || TableCount() != 1)
+    if (m_state != Status::Open || editState() != EditState::None || TableCount() != 1)
         return -1;
-    m_editMode = 2;
-    m_addedRows.Add();
+    m_edits.startAdding();
     return 0;
 }
 
@@ -487,45 +461,32 @@ int MYSQL_RS::Update()
 {
     if (!onRow() || TableCount() != 1)
         return -1;
-    switch (EditMode()) {
-    case 1: {
-        const int written = runStatement(updateStatement());
-        if (written > 0) {
-            const std::shared_ptr<MYSQL_UPDATE_FIELDS> pending = m_editedRows.Item(m_editRow, true);
-            QList<std::pair<QString, Variant>>& shown = m_writtenValues[m_editRow];
-            for (int i = 1; pending && i <= pending->Count(); ++i) {
-                const std::shared_ptr<MYSQL_UPDATE_FIELD> field = pending->Item(i);
-                field->setUpdated(true);
-                shown.removeIf([&](const auto& item) {
-                    return item.first.compare(field->Name(), Qt::CaseInsensitive) == 0;
-                });
-                shown.append({field->Name(), field->Value()});
-            }
-        }
-        m_editMode = 0;
-        m_editRow = 0;
-        return written;
-    }
-    case 2: {
-        const int added = runStatement(insertStatement());
-        if (added < 1)
-            m_addedRows.Remove(m_addedRows.Count());
-        m_editMode = 0;
-        m_editRow = 0;
-        return added;
-    }
+    int written = 0;
+    switch (editState()) {
+    case EditState::Editing:
+        written = runStatement(m_edits.updateStatement());
+        if (written > 0)
+            m_edits.markWritten();
+        break;
+    case EditState::Adding:
+        written = runStatement(m_edits.insertStatement());
+        if (written < 1)
+            m_edits.dropAddedRow();
+        break;
     default:
         return -1;
     }
+    m_edits.finish();
+    return written;
 }
 
 int MYSQL_RS::Delete()
 {
-    if (!onRow() || EditMode() != 0 || TableCount() != 1)
+    if (!onRow() || editState() != EditState::None || TableCount() != 1)
         return -1;
-    const int deleted = runStatement(deleteStatement());
+    const int deleted = runStatement(m_edits.deleteStatement());
     if (deleted > 0)
-        m_deletedRows.Add(m_position);
+        m_edits.markDeleted(m_position);
     return deleted;
 }
 
@@ -533,190 +494,7 @@ void MYSQL_RS::CancelUpdate()
 {
     if (!onRow())
         return;
-    switch (m_editMode) {
-    case 1:
-        // Values of the row written by an earlier Update go too: reads show the stored ones.
-        m_editedRows.Remove(m_editRow, true);
-        m_writtenValues.remove(m_editRow);
-        break;
-    case 2:
-        m_addedRows.Remove(m_addedRows.Count());
-        break;
-    default:
-        return;
-    }
-    m_editMode = 0;
-    m_editRow = 0;
-}
-
-QString MYSQL_RS::insertStatement() const
-{
-    const std::shared_ptr<MYSQL_UPDATE_FIELDS> added = m_addedRows.Item(m_addedRows.Count());
-    if (!added || added->Count() == 0)
-        return QString();
-    const bool plainQuotes = noBackslashEscapes();
-    QStringList columns;
-    QStringList values;
-    for (int i = 1; i <= added->Count(); ++i) {
-        const std::shared_ptr<MYSQL_UPDATE_FIELD> field = added->Item(i);
-        const int column = columnByName(field->Name());
-        columns << (column >= 0 ? quotedColumnName(column) : quoteName(field->Name()));
-        values << quoteValue(field->Value(), columnType(column), plainQuotes);
-    }
-    return QLatin1String("INSERT INTO ") + qualifiedTable() + QLatin1String(" (")
-        + columns.join(u',') + QLatin1String(") VALUES(") + values.join(u',') + u')';
-}
-
-QString MYSQL_RS::updateStatement()
-{
-    const std::shared_ptr<MYSQL_UPDATE_FIELDS> pending = m_editedRows.Item(m_editRow, true);
-    if (!pending)
-        return QString();
-    const bool plainQuotes = noBackslashEscapes();
-    QStringList assignments;
-    for (int i = 1; i <= pending->Count(); ++i) {
-        const std::shared_ptr<MYSQL_UPDATE_FIELD> field = pending->Item(i);
-        if (field->Updated())
-            continue;
-        const int column = columnByName(field->Name());
-        assignments << (column >= 0 ? quotedColumnName(column) : quoteName(field->Name())) + u'='
-                + quoteValue(field->Value(), columnType(column), plainQuotes);
-    }
-    if (assignments.isEmpty())
-        return QString();
-    const QString where = whereClause();
-    if (where.isEmpty())
-        return QString();
-    return QLatin1String("UPDATE ") + qualifiedTable() + QLatin1String(" SET ")
-        + assignments.join(u',') + QLatin1String(" WHERE ") + where;
-}
-
-QString MYSQL_RS::deleteStatement()
-{
-    const QString where = whereClause();
-    if (where.isEmpty())
-        return QString();
-    return QLatin1String("DELETE FROM ") + qualifiedTable() + QLatin1String(" WHERE ") + where;
-}
-
-QString MYSQL_RS::whereClause()
-{
-    const bool plainQuotes = noBackslashEscapes();
-    QStringList conditions;
-    for (int column = 0; column < m_fieldCount; ++column) {
-        const LibraryField* field =
-            mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
-        if (!field || !(field->flags & PRI_KEY_FLAG))
-            continue;
-        // A value written by an earlier Update is on the server in the form it was written in;
-        // a stored value is matched exactly as the server gave it.
-        const Variant value = columnValue(column);
-        const bool written = writtenValue(m_position, columnName(column)) != nullptr;
-        conditions << quotedColumnName(column)
-                + (value.isNull() ? QLatin1String(" IS ") : QLatin1String("="))
-                + (written ? quoteValue(value, static_cast<int>(field->type), plainQuotes)
-                           : quoteText(value, plainQuotes));
-    }
-    if (conditions.isEmpty() || !keyIdentifiesRow())
-        return QString();
-    return conditions.join(QLatin1String(" AND "));
-}
-
-QString MYSQL_RS::qualifiedTable() const
-{
-    // The result's one table, named as in the database: a statement against an alias fails, and
-    // one without the database would reach a table of that name in whichever database is
-    // selected when it runs.
-    const QStringList tables = TableNames();
-    if (tables.isEmpty())
-        return QString();
-    for (int column = 0; column < m_fieldCount; ++column) {
-        const LibraryField* field =
-            mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
-        if (!field || trimSpaces(textFromLibrary(field->table)) != tables.first())
-            continue;
-        const QString table = field->org_table && *field->org_table
-            ? textFromLibrary(field->org_table)
-            : textFromLibrary(field->table);
-        const QString database = textFromLibrary(field->db);
-        return database.isEmpty() ? quoteName(table)
-                                  : quoteName(database) + u'.' + quoteName(table);
-    }
-    return quoteName(tables.first());
-}
-
-QString MYSQL_RS::quotedColumnName(int column) const
-{
-    const LibraryField* field =
-        mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
-    if (!field)
-        return QString();
-    return quoteName(
-        textFromLibrary(field->org_name && *field->org_name ? field->org_name : field->name));
-}
-
-int MYSQL_RS::columnByName(const QString& name) const
-{
-    for (int column = 0; column < m_fieldCount; ++column) {
-        if (columnName(column).compare(name, Qt::CaseInsensitive) == 0)
-            return column;
-    }
-    return -1;
-}
-
-int MYSQL_RS::columnType(int column) const
-{
-    const LibraryField* field = m_result && column >= 0 && column < m_fieldCount
-        ? mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column))
-        : nullptr;
-    return field ? static_cast<int>(field->type) : MYSQL_TYPE_STRING;
-}
-
-bool MYSQL_RS::noBackslashEscapes() const
-{
-    return m_connection && m_connection->noBackslashEscapes();
-}
-
-bool MYSQL_RS::keyIdentifiesRow()
-{
-    // The columns flagged as primary key may be only part of the table's key (a result showing
-    // one column of a two-column key): a statement keyed on them would change or delete every
-    // row sharing those values. They identify a row when they hold all the columns of some
-    // unique index of the table. A table the server shows no unique index for (a view) is taken
-    // by its flags.
-    if (m_keyIdentifiesRow)
-        return *m_keyIdentifiesRow;
-    if (!m_connection || m_connection->State() != 0)
-        return false;
-    QStringList keyColumns;
-    for (int column = 0; column < m_fieldCount; ++column) {
-        const LibraryField* field =
-            mysql_fetch_field_direct(m_result, static_cast<unsigned int>(column));
-        if (field && (field->flags & PRI_KEY_FLAG))
-            keyColumns << textFromLibrary(field->org_name && *field->org_name ? field->org_name
-                                                                              : field->name);
-    }
-
-    // Read apart from the connection's statement, Error and QueryString: the caller asked for
-    // the editing statement, not for this.
-    MYSQL_RS keys(m_connection);
-    keys.OpenResult(QLatin1String("SHOW KEYS FROM ") + qualifiedTable(), m_connection->m_handle);
-    QHash<QString, QStringList> uniqueIndexes;
-    for (keys.MoveFirst(); !keys.EOF_(); keys.MoveNext()) {
-        if (keys.Fields("Non_unique")->Value().toString() == QLatin1String("0"))
-            uniqueIndexes[keys.Fields("Key_name")->Value().toString()]
-                << keys.Fields("Column_name")->Value().toString();
-    }
-    bool identifies = uniqueIndexes.isEmpty();
-    for (const QStringList& index : std::as_const(uniqueIndexes)) {
-        identifies = std::all_of(index.begin(), index.end(), [&](const QString& name) {
-            return keyColumns.contains(name, Qt::CaseInsensitive);
-        });
-        if (identifies)
-            break;
-    }
-    m_keyIdentifiesRow = identifies;
-    return identifies;
+    m_edits.cancel();
 }
 
 int MYSQL_RS::runStatement(const QString& statement)
@@ -727,4 +505,9 @@ int MYSQL_RS::runStatement(const QString& statement)
     int affected = 0;
     m_connection->RunQuery(scratch, statement, &affected);
     return affected;
+}
+
+void MYSQL_RS::readApart(MYSQL_RS& into, const QString& statement) const
+{
+    into.OpenResult(statement, m_connection->m_handle);
 }

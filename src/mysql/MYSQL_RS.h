@@ -5,22 +5,18 @@
 // Invalid positions, unknown columns and a closed result set give neutral values, never errors.
 //
 // Rows can be edited in place: values written through the field object are held as pending
-// values and sent as INSERT, UPDATE and DELETE statements that identify a row by its primary
-// key. The stored result itself never changes: reads show the values written to a row in place
-// of its stored ones, and a deleted row stays readable but reports EditMode 3.
+// values (PendingEdits) and sent as INSERT, UPDATE and DELETE statements that identify a row by
+// its primary key. The stored result itself never changes: reads show the values written to a
+// row in place of its stored ones, and a deleted row stays readable but reports EditMode 3.
 
-#include "mysql/MYSQL_UPDATE.h"
+#include "mysql/PendingEdits.h"
 #include "mysql/Variant.h"
 
 #include <QByteArrayView>
-#include <QHash>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-#include <optional>
-#include <utility>
 #include <vector>
 
 class MYSQL_CONNECTION;
@@ -31,12 +27,21 @@ struct st_mysql_rows;
 
 class MYSQL_RS {
 public:
+    // What State returns.
+    enum class Status { Open = 0, Closed = 1 };
+    // What EditMode returns.
+    using EditState = PendingEdits::Mode;
+    // The FindMethod of the Find functions: MoveToRow (0, and any number not listed) leaves the
+    // cursor on the row found, KeepPosition (1) leaves it where it was, SettleEditsThenMove (2)
+    // settles the edit in progress before the search and then moves to the row found.
+    enum class FindMode { MoveToRow = 0, KeepPosition = 1, SettleEditsThenMove = 2 };
+
     ~MYSQL_RS();
     MYSQL_RS(const MYSQL_RS&) = delete;
     MYSQL_RS& operator=(const MYSQL_RS&) = delete;
 
     /// Returns the state of the rs object.
-    int State() const { return m_state; }
+    int State() const { return static_cast<int>(m_state); }
     /// Returns the number of records affected by the last query.
     int AffectedRecords() const { return m_affectedRecords; }
     /// Returns the last sql statement executed on this rs.
@@ -111,6 +116,7 @@ public:
 private:
     friend class MYSQL_CONNECTION;
     friend class MYSQL_FIELD;
+    friend class PendingEdits;
 
     enum class Direction { First, Last, Next, Previous };
 
@@ -131,36 +137,29 @@ private:
     // Every cursor move: settles pending edits while their row is still current, then moves.
     void moveTo(int position);
     void fetchRow(qint64 row);
-    int find(Direction direction, const Variant& vField, const Variant& vData, int FindMethod);
+    int find(Direction direction, const Variant& vField, const Variant& vData, FindMode mode);
     int findColumn(const Variant& vField) const;
     QString columnName(int column) const;
     // The value of a column of the current row as MYSQL_FIELD::Value reads it.
     Variant columnValue(int column);
     // The value last written to the server for a column of a row, if any.
-    const Variant* writtenValue(int row, const QString& columnName) const;
-    bool hasWrittenValues() const { return !m_writtenValues.isEmpty(); }
+    const Variant* writtenValue(int row, const QString& columnName) const
+    {
+        return m_edits.writtenValue(row, columnName);
+    }
+    bool hasWrittenValues() const { return m_edits.hasWrittenValues(); }
 
     // Editing.
     bool onRow() const { return !BOF() && !EOF_(); }
+    EditState editState() const { return m_edits.mode(AbsolutePosition()); }
     // MYSQL_FIELD::Value write: a pending value for the field's column on the current row.
     void setPendingValue(const MYSQL_FIELD& field, const Variant& value);
-    // The statements; empty when there is nothing to send or the row cannot be identified.
-    QString insertStatement() const;
-    QString updateStatement();
-    QString deleteStatement();
-    QString whereClause();
-    // `database`.`table` of the result's one table.
-    QString qualifiedTable() const;
-    // The column's name in its table (its alias may differ), back-quoted.
-    QString quotedColumnName(int column) const;
-    int columnByName(const QString& name) const;
-    int columnType(int column) const;
-    bool noBackslashEscapes() const;
-    // Whether the primary-key columns of the result identify one row of the table.
-    bool keyIdentifiesRow();
     // Runs an editing statement on the connection in a result set of its own, so that this one
     // keeps its rows, cursor and pending values; returns the rows affected (0 when nothing ran).
     int runStatement(const QString& statement);
+    // Runs a statement of the layer's own into `into`, leaving the connection's Error and
+    // QueryString alone.
+    void readApart(MYSQL_RS& into, const QString& statement) const;
 
     MYSQL_CONNECTION* m_connection = nullptr;
     std::shared_ptr<MYSQL_FIELD> m_field;
@@ -171,26 +170,12 @@ private:
     int m_fieldCount = 0;
     int m_affectedRecords = 0;
     QString m_queryString;
-    int m_state = 1;
+    Status m_state = Status::Closed;
     st_mysql_res* m_result = nullptr;
     char** m_currentRow = nullptr;
     unsigned long* m_currentLengths = nullptr;
     // Where each row visited so far starts in the stored result, so that any move is one
     // constant-time seek instead of a walk from the first row.
     std::vector<st_mysql_rows*> m_rowOffsets;
-
-    // Pending edits: one unkeyed entry per AddNew (the last is the row being added), one entry
-    // per edited row and per deleted row, keyed by position.
-    MYSQL_UPDATE m_addedRows;
-    MYSQL_UPDATE m_editedRows;
-    MYSQL_UPDATE m_deletedRows;
-    // Per row, the values last written by an UPDATE: what reads of those columns show. Kept apart
-    // from the pending values so that changing a written column again does not bring back the
-    // stored value in reads and in the key of the next statement before the change is written.
-    QHash<int, QList<std::pair<QString, Variant>>> m_writtenValues;
-    // 0 nothing in progress, 1 editing m_editRow, 2 adding a row.
-    int m_editMode = 0;
-    int m_editRow = 0;
-    // Whether the primary-key columns identify a row; found out at the first statement.
-    std::optional<bool> m_keyIdentifiesRow;
+    PendingEdits m_edits{*this};
 };
