@@ -99,16 +99,16 @@ void GlyphButton::OLEDrag()
 {
     if (!isEnabled())
         return;
-    auto* data = new PromisedMimeData(this);
+    auto* mimeData = new PromisedMimeData(this);
     Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction;
-    emit OLEStartDrag(data, allowed);
+    emit OLEStartDrag(mimeData, allowed);
     if (!allowed) {
-        delete data;
+        delete mimeData;
         emit OLECompleteDrag(Qt::IgnoreAction);
         return;
     }
     auto* drag = new QDrag(this);  // Qt deletes it once the drag is over
-    drag->setMimeData(data);
+    drag->setMimeData(mimeData);
     connect(drag, &QDrag::actionChanged, this, [this](Qt::DropAction action) { emit OLEGiveFeedback(action, true); });
     const Qt::DropAction result = drag->exec(allowed);
     emit OLECompleteDrag(result);
