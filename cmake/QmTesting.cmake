@@ -17,7 +17,7 @@ function(qm_add_test name)
   else()
     target_link_libraries(${name} PRIVATE qm_test_main_core)
   endif()
-  target_link_libraries(${name} PRIVATE qm_test_support ${T_LIBRARIES})
+  target_link_libraries(${name} PRIVATE qm_test_support ${T_LIBRARIES} qm_warnings)
   add_test(NAME ${name} COMMAND ${name})
   set(env "QT_QPA_PLATFORM=offscreen" "QTWEBENGINE_DISABLE_SANDBOX=1"
           "QM_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "QM_PROGRAM_DIR=${QM_PROGRAM_DIR}")

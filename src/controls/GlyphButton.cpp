@@ -1,20 +1,16 @@
 #include "controls/GlyphButton.h"
 
-#include "controls/PropertyBag.h"
-
 #include <QApplication>
-#include <QBuffer>
-#include <QDrag>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QtEndian>
 
-#include <optional>
+// The button's properties, painting and input. Storing the properties through the property bag
+// is in GlyphButton_storage.cpp, drag and drop in GlyphButton_dragdrop.cpp.
 
 namespace {
 
@@ -32,70 +28,6 @@ GlyphButton::MessageHandler& messageHandler()
     };
     return handler;
 }
-
-bool validColor(GlyphColor c)
-{
-    return (c & 0x80000000u) ? (c & 0x7FFFFFFFu) <= 30 : c <= 0xFFFFFFu;
-}
-
-bool validPointer(int pointer)
-{
-    return (pointer >= 0 && pointer <= 15) || pointer == GlyphButton::CustomPointer;
-}
-
-// An icon or cursor file as a pointer: the file must say it is one (type 1 or 2) and load as an
-// image. Cursors carry their hot spot in the first directory entry; icons point from their centre.
-std::optional<QCursor> cursorFromIconFile(const QByteArray& data)
-{
-    if (data.size() < 22)
-        return std::nullopt;
-    auto word = [&](int at) { return qFromLittleEndian<quint16>(data.constData() + at); };
-    const quint16 type = word(2), count = word(4);
-    if (word(0) != 0 || (type != 1 && type != 2) || count == 0 || data.size() < 6 + 16 * count)
-        return std::nullopt;
-    QImage image;
-    if (!image.loadFromData(data, "ICO") || image.isNull())
-        return std::nullopt;
-    const QPixmap pixmap = QPixmap::fromImage(image);
-    if (type == 2)
-        return QCursor(pixmap, std::min<int>(word(10), image.width() - 1), std::min<int>(word(12), image.height() - 1));
-    return QCursor(pixmap, image.width() / 2, image.height() / 2);
-}
-
-QByteArray pngBytes(const QPixmap& pixmap)
-{
-    QByteArray bytes;
-    if (pixmap.isNull())
-        return bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    pixmap.save(&buffer, "PNG");
-    return bytes;
-}
-
-// Drag data whose formats may be promised with empty contents; the button is asked for them
-// (OLESetData) when a drop target reads one.
-class PromisedMimeData : public QMimeData {
-public:
-    explicit PromisedMimeData(GlyphButton* button) : m_button(button) {}
-
-protected:
-    QVariant retrieveData(const QString& format, QMetaType type) const override
-    {
-        QVariant stored = QMimeData::retrieveData(format, type);
-        if (!m_asking && m_button && QMimeData::formats().contains(format) && stored.toByteArray().isEmpty()) {
-            m_asking = true;
-            emit m_button->OLESetData(const_cast<PromisedMimeData*>(this), format);
-            m_asking = false;
-            stored = QMimeData::retrieveData(format, type);
-        }
-        return stored;
-    }
-
-private:
-    QPointer<GlyphButton> m_button;
-    mutable bool m_asking = false;
-};
 
 }  // namespace
 
@@ -126,6 +58,35 @@ GlyphButton::~GlyphButton()
 }
 
 // ---- properties --------------------------------------------------------------------------------
+
+bool GlyphButton::validColor(GlyphColor c)
+{
+    return (c & 0x80000000u) ? (c & 0x7FFFFFFFu) <= 30 : c <= 0xFFFFFFu;
+}
+
+bool GlyphButton::validPointer(int pointer)
+{
+    return (pointer >= 0 && pointer <= 15) || pointer == CustomPointer;
+}
+
+// An icon or cursor file as a pointer: the file must say it is one (type 1 or 2) and load as an
+// image. Cursors carry their hot spot in the first directory entry; icons point from their centre.
+std::optional<QCursor> GlyphButton::cursorFromIconFile(const QByteArray& data)
+{
+    if (data.size() < 22)
+        return std::nullopt;
+    auto word = [&](int at) { return qFromLittleEndian<quint16>(data.constData() + at); };
+    const quint16 type = word(2), count = word(4);
+    if (word(0) != 0 || (type != 1 && type != 2) || count == 0 || data.size() < 6 + 16 * count)
+        return std::nullopt;
+    QImage image;
+    if (!image.loadFromData(data, "ICO") || image.isNull())
+        return std::nullopt;
+    const QPixmap pixmap = QPixmap::fromImage(image);
+    if (type == 2)
+        return QCursor(pixmap, std::min<int>(word(10), image.width() - 1), std::min<int>(word(12), image.height() - 1));
+    return QCursor(pixmap, image.width() / 2, image.height() / 2);
+}
 
 void GlyphButton::setButtonStyle(int style)
 {
@@ -398,144 +359,6 @@ void GlyphButton::showMessage(const QString& text)
 {
     if (messageHandler())
         messageHandler()(this, text);
-}
-
-// ---- storage -----------------------------------------------------------------------------------
-
-void GlyphButton::InitProperties()
-{
-    m_captionFollowsName = true;
-    m_nameShown = objectName();
-    setText(objectName());
-    m_captionAlign = 2;
-    m_back = m_hoverBack = ButtonFace;
-    m_showFocusRect = true;
-    syncWithBase();
-    changed();
-}
-
-void GlyphButton::ReadProperties(const PropertyBag& bag)
-{
-    auto number = [&](const char* key, int def, int lo, int hi) {
-        bool ok = false;
-        const int v = bag.ReadProperty(QLatin1String(key), def).toInt(&ok);
-        return ok && v >= lo && v <= hi ? v : def;
-    };
-    auto color = [&](const char* key, GlyphColor def) {
-        bool ok = false;
-        const qlonglong v = bag.ReadProperty(QLatin1String(key), qlonglong(def)).toLongLong(&ok);
-        return ok && v >= 0 && validColor(GlyphColor(v)) ? GlyphColor(v) : def;
-    };
-    m_style = number("BackStyle", 0, 0, 7);
-    m_shape = number("Shape", 0, 0, 6);
-    m_pictureAlign = number("ImgAlign", 0, 0, 5);
-    m_captionAlign = number("CapAlign", 2, 0, 2);
-    m_captionStyle = number("CapStyle", 0, 0, 2);
-    const int pixels = number("ImgSize", 16, 16, 48);
-    m_picturePixels = pixels % 8 == 0 ? pixels : 16;
-    m_picture = QPixmap();
-    const QByteArray image = bag.ReadProperty(QStringLiteral("Image")).toByteArray();
-    if (!image.isEmpty())
-        m_picture.loadFromData(image, "PNG");
-    m_captionFollowsName = false;
-    setText(bag.ReadProperty(QStringLiteral("Caption"), QString()).toString());
-    setEnabled(bag.ReadProperty(QStringLiteral("Enabled"), true).toBool());
-    m_showFocusRect = bag.ReadProperty(QStringLiteral("Focus"), true).toBool();
-    m_mousePointer = number("mPointer", 0, 0, CustomPointer);
-    if (!validPointer(m_mousePointer))
-        m_mousePointer = 0;
-    m_mouseIcon = bag.ReadProperty(QStringLiteral("mIcon")).toByteArray();
-    if (!cursorFromIconFile(m_mouseIcon))
-        m_mouseIcon.clear();
-    QFont f;
-    const QString fontText = bag.ReadProperty(QStringLiteral("Font")).toString();
-    setFont(!fontText.isEmpty() && f.fromString(fontText) ? f : QFont());
-    m_fore = color("cFore", ButtonText);
-    m_back = color("cBack", containerBackColor());
-    m_gradient = color("cGradient", ButtonFace);
-    m_gradientMode = number("Gradient", 0, 0, 4);
-    m_hoverLocks = number("LockHover", 0, 0, 3);
-    m_hoverFore = color("cFHover", ButtonText);
-    m_hoverBack = color("cBHover", m_back);
-    applyHoverLocks();
-    applyPointer();
-    updateMask();
-    updateGeometry();
-    syncWithBase();
-    changed();
-}
-
-void GlyphButton::WriteProperties(PropertyBag& bag) const
-{
-    bag.WriteProperty(QStringLiteral("BackStyle"), m_style, 0);
-    bag.WriteProperty(QStringLiteral("Caption"), text(), QString());
-    bag.WriteProperty(QStringLiteral("CapAlign"), m_captionAlign, 2);
-    bag.WriteProperty(QStringLiteral("CapStyle"), m_captionStyle, 0);
-    bag.WriteProperty(QStringLiteral("Shape"), m_shape, 0);
-    bag.WriteProperty(QStringLiteral("Image"), pngBytes(m_picture), QByteArray());
-    bag.WriteProperty(QStringLiteral("ImgAlign"), m_pictureAlign, 0);
-    bag.WriteProperty(QStringLiteral("ImgSize"), m_picturePixels, 16);
-    bag.WriteProperty(QStringLiteral("Enabled"), !testAttribute(Qt::WA_ForceDisabled), true);
-    bag.WriteProperty(QStringLiteral("Focus"), m_showFocusRect, true);
-    bag.WriteProperty(QStringLiteral("mPointer"), m_mousePointer, 0);
-    bag.WriteProperty(QStringLiteral("mIcon"), m_mouseIcon, QByteArray());
-    const QFont containerFont = parentWidget() ? parentWidget()->font() : QApplication::font(this);
-    bag.WriteProperty(QStringLiteral("Font"), font().toString(), containerFont.toString());
-    bag.WriteProperty(QStringLiteral("cFore"), m_fore, ButtonText);
-    bag.WriteProperty(QStringLiteral("cBack"), m_back);  // always kept
-    bag.WriteProperty(QStringLiteral("cGradient"), m_gradient, ButtonFace);
-    bag.WriteProperty(QStringLiteral("Gradient"), m_gradientMode, 0);
-    bag.WriteProperty(QStringLiteral("LockHover"), m_hoverLocks, 0);
-    bag.WriteProperty(QStringLiteral("cFHover"), m_hoverFore, ButtonText);
-    bag.WriteProperty(QStringLiteral("cBHover"), m_hoverBack, m_back);
-}
-
-QString GlyphButton::storeButtons(const QWidget& window)
-{
-    QString out;
-    for (const GlyphButton* button : window.findChildren<GlyphButton*>()) {
-        if (button->objectName().isEmpty())
-            continue;
-        PropertyBag bag;
-        button->WriteProperties(bag);
-        out += QLatin1Char('[') + button->objectName() + QStringLiteral("]\n") + bag.toText() + QLatin1Char('\n');
-    }
-    return out;
-}
-
-bool GlyphButton::loadButtons(QWidget& window, const QString& text, QString* error)
-{
-    QList<std::pair<GlyphButton*, QString>> sections;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        const QString t = line.trimmed();
-        if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
-            const QString name = t.mid(1, t.size() - 2);
-            auto* button = window.findChild<GlyphButton*>(name);
-            if (!button) {
-                if (error)
-                    *error = QStringLiteral("no button named %1").arg(name);
-                return false;
-            }
-            sections.append({button, QString()});
-        } else if (!t.isEmpty()) {
-            if (sections.isEmpty()) {
-                if (error)
-                    *error = QStringLiteral("property outside a button section: %1").arg(t);
-                return false;
-            }
-            sections.last().second += t + QLatin1Char('\n');
-        }
-    }
-    QList<std::pair<GlyphButton*, PropertyBag>> bags;
-    for (const auto& [button, body] : sections) {
-        auto bag = PropertyBag::fromText(body, error);
-        if (!bag)
-            return false;
-        bags.append({button, *bag});
-    }
-    for (const auto& [button, bag] : bags)
-        button->ReadProperties(bag);
-    return true;
 }
 
 // ---- drawing -----------------------------------------------------------------------------------
@@ -886,84 +709,4 @@ void GlyphButton::focusOutEvent(QFocusEvent* e)
     QPushButton::focusOutEvent(e);
     m_state = 0;
     update();
-}
-
-// ---- drag and drop -----------------------------------------------------------------------------
-
-void GlyphButton::relayDragOver(QDragMoveEvent* e, int state)
-{
-    m_dragData = e->mimeData();
-    Qt::DropAction effect = e->proposedAction();
-    const QPoint pos = e->position().toPoint();
-    emit OLEDragOver(e->mimeData(), effect, e->buttons(), e->modifiers(), pos.x(), pos.y(), state);
-    if (effect != Qt::IgnoreAction && (e->possibleActions() & effect)) {
-        e->setDropAction(effect);
-        e->accept();
-    } else {
-        e->ignore();
-    }
-}
-
-void GlyphButton::dragEnterEvent(QDragEnterEvent* e)
-{
-    if (isEnabled())
-        relayDragOver(e, 0);
-    else
-        e->ignore();
-}
-
-void GlyphButton::dragMoveEvent(QDragMoveEvent* e)
-{
-    if (isEnabled())
-        relayDragOver(e, 2);
-    else
-        e->ignore();
-}
-
-void GlyphButton::dragLeaveEvent(QDragLeaveEvent*)
-{
-    if (!isEnabled())
-        return;
-    Qt::DropAction effect = Qt::IgnoreAction;
-    const QPoint pos = mapFromGlobal(QCursor::pos());
-    emit OLEDragOver(m_dragData, effect, QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers(),
-                     pos.x(), pos.y(), 1);
-    m_dragData = nullptr;
-}
-
-void GlyphButton::dropEvent(QDropEvent* e)
-{
-    m_dragData = nullptr;
-    if (!isEnabled()) {
-        e->ignore();
-        return;
-    }
-    Qt::DropAction effect = e->proposedAction();
-    const QPoint pos = e->position().toPoint();
-    emit OLEDragDrop(e->mimeData(), effect, e->buttons(), e->modifiers(), pos.x(), pos.y());
-    if (effect != Qt::IgnoreAction && (e->possibleActions() & effect)) {
-        e->setDropAction(effect);
-        e->accept();
-    } else {
-        e->ignore();
-    }
-}
-
-void GlyphButton::OLEDrag()
-{
-    if (!isEnabled())
-        return;
-    auto* data = new PromisedMimeData(this);
-    Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction;
-    emit OLEStartDrag(data, allowed);
-    if (!allowed) {
-        delete data;
-        emit OLECompleteDrag(Qt::IgnoreAction);
-        return;
-    }
-    auto* drag = new QDrag(this);  // Qt deletes it once the drag is over
-    drag->setMimeData(data);
-    connect(drag, &QDrag::actionChanged, this, [this](Qt::DropAction action) { emit OLEGiveFeedback(action, true); });
-    const Qt::DropAction result = drag->exec(allowed);
-    emit OLECompleteDrag(result);
 }

@@ -7,11 +7,13 @@
 #include "controls/GlyphFace.h"
 
 #include <QBasicTimer>
+#include <QCursor>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 
 #include <functional>
+#include <optional>
 
 class PropertyBag;
 class QMimeData;
@@ -22,58 +24,75 @@ using GlyphColor = quint32;
 
 class GlyphButton : public QPushButton {
     Q_OBJECT
-    Q_PROPERTY(int ButtonStyle READ ButtonStyle WRITE setButtonStyle)
-    Q_PROPERTY(int ButtonShape READ ButtonShape WRITE setButtonShape)
-    Q_PROPERTY(int CaptionAlign READ CaptionAlign WRITE setCaptionAlign)
-    Q_PROPERTY(int CaptionStyle READ CaptionStyle WRITE setCaptionStyle)
+    Q_PROPERTY(GlyphFace::Style ButtonStyle READ ButtonStyle WRITE setButtonStyle)
+    Q_PROPERTY(GlyphFace::Shape ButtonShape READ ButtonShape WRITE setButtonShape)
+    Q_PROPERTY(GlyphFace::CaptionAlign CaptionAlign READ CaptionAlign WRITE setCaptionAlign)
+    Q_PROPERTY(GlyphFace::CaptionStyle CaptionStyle READ CaptionStyle WRITE setCaptionStyle)
     Q_PROPERTY(QPixmap Picture READ Picture WRITE setPicture)
-    Q_PROPERTY(int PictureAlign READ PictureAlign WRITE setPictureAlign)
-    Q_PROPERTY(int PictureSize READ PictureSize WRITE setPictureSize)
+    Q_PROPERTY(GlyphFace::PictureAlign PictureAlign READ PictureAlign WRITE setPictureAlign)
+    Q_PROPERTY(PictureSizeCode PictureSize READ PictureSize WRITE setPictureSize)
     Q_PROPERTY(bool ShowFocusRect READ ShowFocusRect WRITE setShowFocusRect)
-    Q_PROPERTY(int MousePointer READ MousePointer WRITE setMousePointer)
+    Q_PROPERTY(Pointer MousePointer READ MousePointer WRITE setMousePointer)
     Q_PROPERTY(QByteArray MouseIcon READ MouseIcon WRITE setMouseIcon DESIGNABLE false)
     Q_PROPERTY(int FontStyle READ FontStyle WRITE setFontStyle)
     Q_PROPERTY(QColor ForeColor READ foreQColor WRITE setForeQColor RESET resetForeColor)
     Q_PROPERTY(QColor BackColor READ backQColor WRITE setBackQColor RESET resetBackColor)
     Q_PROPERTY(QColor GradientColor READ gradientQColor WRITE setGradientQColor RESET resetGradientColor)
-    Q_PROPERTY(int GradientMode READ GradientMode WRITE setGradientMode)
-    Q_PROPERTY(int HoverColorLocks READ HoverColorLocks WRITE setHoverColorLocks)
+    Q_PROPERTY(GlyphFace::GradientMode GradientMode READ GradientMode WRITE setGradientMode)
+    Q_PROPERTY(HoverLock HoverColorLocks READ HoverColorLocks WRITE setHoverColorLocks)
     Q_PROPERTY(QColor HoverForeColor READ hoverForeQColor WRITE setHoverForeQColor RESET resetHoverForeColor)
     Q_PROPERTY(QColor HoverBackColor READ hoverBackQColor WRITE setHoverBackQColor RESET resetHoverBackColor)
     Q_PROPERTY(bool ResetDefaultColors READ ResetDefaultColors WRITE setResetDefaultColors STORED false)
     Q_PROPERTY(bool Cancel READ Cancel WRITE setCancel)
 
 public:
+    // The codes of the button's own enumerated properties (the face's are GlyphFace's). They are
+    // the numbers the properties hold and store; the setters take plain numbers and ignore codes
+    // outside their range.
+    // PictureSize code n is a picture of (n + 2) * 8 pixels.
+    enum PictureSizeCode { PictureSize16, PictureSize24, PictureSize32, PictureSize40, PictureSize48 };
+    Q_ENUM(PictureSizeCode)
+    // Which hover colours are locked to their normal colours.
+    enum HoverLock { HoverLockBoth, HoverLockFore, HoverLockBack, HoverLockNone };
+    Q_ENUM(HoverLock)
+    // Pointer shapes; PointerCustom shows MouseIcon.
+    enum Pointer {
+        PointerDefault, PointerArrow, PointerCross, PointerIBeam, PointerIcon, PointerSize,
+        PointerSizeNESW, PointerSizeNS, PointerSizeNWSE, PointerSizeWE, PointerUpArrow, PointerHourglass,
+        PointerNoDrop, PointerArrowHourglass, PointerArrowQuestion, PointerSizeAll, PointerCustom = 99
+    };
+    Q_ENUM(Pointer)
+
     static constexpr GlyphColor ButtonFace = 0x8000000F;
     static constexpr GlyphColor ButtonText = 0x80000012;
     static constexpr int HoverInterval = 50;  // ms between checks of the pointer while hovered
-    static constexpr int CustomPointer = 99;
+    static constexpr int CustomPointer = PointerCustom;
 
     explicit GlyphButton(QWidget* parent = nullptr);
     GlyphButton(const QString& caption, QWidget* parent);
     ~GlyphButton() override;
 
     // Out-of-range values are ignored; every accepted change redraws unless drawing is delayed.
-    int ButtonStyle() const { return m_style; }
+    GlyphFace::Style ButtonStyle() const { return GlyphFace::Style(m_style); }
     void setButtonStyle(int style);
     QString Caption() const { return text(); }
     void setCaption(const QString& caption);
-    int CaptionAlign() const { return m_captionAlign; }
+    GlyphFace::CaptionAlign CaptionAlign() const { return GlyphFace::CaptionAlign(m_captionAlign); }
     void setCaptionAlign(int align);
-    int CaptionStyle() const { return m_captionStyle; }
+    GlyphFace::CaptionStyle CaptionStyle() const { return GlyphFace::CaptionStyle(m_captionStyle); }
     void setCaptionStyle(int style);
-    int ButtonShape() const { return m_shape; }
+    GlyphFace::Shape ButtonShape() const { return GlyphFace::Shape(m_shape); }
     void setButtonShape(int shape);
     QPixmap Picture() const { return m_picture; }
     void setPicture(const QPixmap& picture);
-    int PictureAlign() const { return m_pictureAlign; }
+    GlyphFace::PictureAlign PictureAlign() const { return GlyphFace::PictureAlign(m_pictureAlign); }
     void setPictureAlign(int align);
-    int PictureSize() const { return m_picturePixels / 8 - 2; }  // 0..4 for 16..48 pixels
+    PictureSizeCode PictureSize() const { return PictureSizeCode(m_picturePixels / 8 - 2); }
     void setPictureSize(int size);
     int picturePixels() const { return m_picturePixels; }
     bool ShowFocusRect() const { return m_showFocusRect; }
     void setShowFocusRect(bool show);
-    int MousePointer() const { return m_mousePointer; }
+    Pointer MousePointer() const { return Pointer(m_mousePointer); }
     void setMousePointer(int pointer);
     // The bytes of an .ico or .cur file, or empty for none.
     QByteArray MouseIcon() const { return m_mouseIcon; }
@@ -86,9 +105,9 @@ public:
     void setBackColor(GlyphColor color);
     GlyphColor GradientColor() const { return m_gradient; }
     void setGradientColor(GlyphColor color);
-    int GradientMode() const { return m_gradientMode; }
+    GlyphFace::GradientMode GradientMode() const { return GlyphFace::GradientMode(m_gradientMode); }
     void setGradientMode(int mode);
-    int HoverColorLocks() const { return m_hoverLocks; }
+    HoverLock HoverColorLocks() const { return HoverLock(m_hoverLocks); }
     void setHoverColorLocks(int locks);
     GlyphColor HoverForeColor() const { return m_hoverFore; }
     void setHoverForeColor(GlyphColor color);
@@ -197,6 +216,11 @@ private:
     QColor hoverBackQColor() const { return resolveColor(m_hoverBack, palette()); }
     void setHoverBackQColor(const QColor& c) { setHoverBackColor(c.rgb() & 0xFFFFFF); }
     void resetHoverBackColor() { setHoverBackColor(m_back); }
+
+    // Value checks shared by the setters and by loading from the property bag.
+    static bool validColor(GlyphColor c);
+    static bool validPointer(int pointer);
+    static std::optional<QCursor> cursorFromIconFile(const QByteArray& data);
 
     void changed();
     void setColor(GlyphColor& slot, GlyphColor color);

@@ -203,15 +203,15 @@ void GlyphFace::paint(QPainter& p, const QRect& rect, int state) const
 void GlyphFace::fillFace(QPainter& p, const QPainterPath& path, const QRectF& r, bool hovered) const
 {
     const QColor face = faceColor(hovered);
-    if (gradientMode < 1 || gradientMode > 4) {
+    if (gradientMode < GradientDown || gradientMode > GradientUpRight) {
         p.fillPath(path, face);
         return;
     }
     QPointF from, to;
     switch (gradientMode) {
-    case 1: from = r.topLeft(); to = r.bottomLeft(); break;
-    case 2: from = r.topLeft(); to = r.topRight(); break;
-    case 3: from = r.topLeft(); to = r.bottomRight(); break;
+    case GradientDown: from = r.topLeft(); to = r.bottomLeft(); break;
+    case GradientRight: from = r.topLeft(); to = r.topRight(); break;
+    case GradientDownRight: from = r.topLeft(); to = r.bottomRight(); break;
     default: from = r.bottomLeft(); to = r.topRight(); break;
     }
     QLinearGradient g(from, to);
@@ -347,13 +347,13 @@ void GlyphFace::paintContent(QPainter& p, QRect area, bool hovered) const
     }
     const int ps = pic.isNull() ? 0 : pictureSize;
     const int gap = (ps && hasText) ? 4 : 0;
-    const int hAlign = captionAlign == 0 ? Qt::AlignLeft : captionAlign == 1 ? Qt::AlignRight : Qt::AlignHCenter;
+    const int hAlign = captionAlign == CaptionLeft ? Qt::AlignLeft : captionAlign == CaptionRight ? Qt::AlignRight : Qt::AlignHCenter;
 
     QRect textRect = area;
     QPoint picPos(area.left(), area.top() + (area.height() - ps) / 2);
     auto blockLeft = [&](int width) {
-        return captionAlign == 0 ? area.left()
-             : captionAlign == 1 ? area.right() + 1 - width
+        return captionAlign == CaptionLeft ? area.left()
+             : captionAlign == CaptionRight ? area.right() + 1 - width
                                  : area.left() + (area.width() - width) / 2;
     };
     switch (ps ? pictureAlign : -1) {
@@ -413,10 +413,10 @@ void GlyphFace::paintCaptionLine(QPainter& p, const QRect& r, int alignment, con
     };
     if (!enabled) {
         draw(light, 1, 1);
-    } else if (captionStyle == 1) {
+    } else if (captionStyle == CaptionEmbossed) {
         draw(light, -1, -1);
         draw(shadow, 1, 1);
-    } else if (captionStyle == 2) {
+    } else if (captionStyle == CaptionEngraved) {
         draw(shadow, -1, -1);
         draw(light, 1, 1);
     }

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QObject>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QRegion>
@@ -22,20 +23,34 @@ struct GlyphCaption {
 };
 
 class GlyphFace {
+    Q_GADGET
+
 public:
     // State bits of a button.
     enum State { Focused = 1, Pressed = 2, Hovered = 4 };
 
+    // The codes of the face properties, as a button stores them. Registered with the meta-object
+    // system so that Qt Designer offers them in drop-downs on GlyphButton.
     enum Style {
         StyleStandard, StyleFlat, StyleHoverRaised, StyleClassic3D,
         StyleThin3D, StyleHoverHighlight, StyleEtched, StyleGlass
     };
+    Q_ENUM(Style)
     enum Shape {
         ShapeRectangle, ShapeCutCornersDown, ShapeCutCornersUp, ShapeHexagon,
         ShapeRounded, ShapeOval, ShapeCapsule
     };
+    Q_ENUM(Shape)
     enum PictureAlign { PictureLeftEdge, PictureRightEdge, PictureLeftOfCaption, PictureRightOfCaption,
                         PictureAboveCaption, PictureBelowCaption };
+    Q_ENUM(PictureAlign)
+    enum CaptionAlign { CaptionLeft, CaptionRight, CaptionCentre };
+    Q_ENUM(CaptionAlign)
+    enum CaptionStyle { CaptionFlat, CaptionEmbossed, CaptionEngraved };
+    Q_ENUM(CaptionStyle)
+    // The direction the face shades from the back colour to the gradient colour.
+    enum GradientMode { GradientNone, GradientDown, GradientRight, GradientDownRight, GradientUpRight };
+    Q_ENUM(GradientMode)
 
     static GlyphCaption parseCaption(const QString& caption);
 
@@ -50,9 +65,9 @@ public:
 
     int style = StyleStandard;
     int shape = ShapeRectangle;
-    int gradientMode = 0;     // 0 none, 1 down, 2 right, 3 down-right, 4 up-right
-    int captionStyle = 0;     // 0 flat, 1 embossed, 2 engraved
-    int captionAlign = 2;     // 0 left, 1 right, 2 centre
+    int gradientMode = GradientNone;
+    int captionStyle = CaptionFlat;
+    int captionAlign = CaptionCentre;
     int pictureAlign = PictureLeftEdge;
     int pictureSize = 16;     // pixels
     QColor back, gradient, fore, hoverBack, hoverFore;

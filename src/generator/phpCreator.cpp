@@ -4,7 +4,6 @@
 
 #include "common/SafeFile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -399,5 +398,4 @@ QStringList phpCreator::UnrepresentableNames(const WizardChoices& choices)
 void phpCreator::AppendLogLine(const QString& text)
 {
     m_log.Append(text);
-    QCoreApplication::processEvents();
 }

@@ -14,8 +14,13 @@ frmProgress::frmProgress(const WizardChoices& choices, const QString& programFol
     : QDialog(parent), m_choices(choices), m_programFolder(programFolder), m_log(log)
 {
     setupUi();
-    // The bar also follows the stages while the run goes on, whenever the run lets it repaint.
     connect(&m_log, &GenerationLog::stageChanged, pb1, &QProgressBar::setValue);
+    // The run blocks the event loop: after each of its log lines the pending window events are
+    // processed, so that the log list and the bar repaint while it goes on.
+    connect(&m_log, &GenerationLog::lineAppended, this, [this] {
+        if (m_running)
+            QCoreApplication::processEvents();
+    });
 }
 
 void frmProgress::setupUi()
@@ -58,15 +63,8 @@ void frmProgress::run()
     phpCreator creator(m_programFolder, m_log);
     m_result = creator.Generate(m_choices);
     m_hasRun = true;
-    QCoreApplication::processEvents();
-    // A run that stopped never reaches stage 3: close at once instead of waiting for it.
-    if (m_result.Succeeded) {
-        do {
-            QCoreApplication::processEvents();
-            pb1->setValue(m_log.GenerationStage());
-            QCoreApplication::processEvents();
-        } while (m_log.GenerationStage() < 3);
-    }
+    // The bar has followed the stages, up to 3 when the run succeeded; a run that stopped ends
+    // short of it. Either way the window lets the bar repaint once and closes.
     QCoreApplication::processEvents();
     m_running = false;
     done(m_result.Succeeded ? QDialog::Accepted : QDialog::Rejected);

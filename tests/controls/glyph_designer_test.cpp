@@ -2,6 +2,7 @@
 // Designer core, where its buttons run in design mode.
 
 #include <QBuffer>
+#include <QMetaProperty>
 #include <QPluginLoader>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -79,6 +80,12 @@ TEST(GlyphDesignerPlugin, ServesTheFormLoaderThenDesigner)
     EXPECT_EQ(next->property("ButtonShape").toInt(), 4);
     EXPECT_EQ(next->property("CaptionAlign").toInt(), 0);
     EXPECT_EQ(next->property("BackColor").value<QColor>(), QColor(255, 238, 221));
+    // Designer offers the names of an enumerated property in a drop-down.
+    const QMetaObject* meta = next->metaObject();
+    for (const char* name : {"ButtonStyle", "ButtonShape", "CaptionAlign", "CaptionStyle", "PictureAlign",
+                             "PictureSize", "GradientMode", "HoverColorLocks", "MousePointer"})
+        EXPECT_TRUE(meta->property(meta->indexOfProperty(name)).enumerator().isValid()) << name;
+    EXPECT_STREQ(meta->property(meta->indexOfProperty("ButtonStyle")).enumerator().valueToKey(3), "StyleClassic3D");
     window->show();
     QSignalSpy clicked(next, &QPushButton::clicked);
     QTest::mouseClick(next, Qt::LeftButton, {}, QPoint(60, 15));

@@ -170,3 +170,22 @@ TEST(ProgressWindow, RefusesToCloseWhileTheRunGoesOn)
     EXPECT_EQ(visibleWhileRunning, cleanRunLines(true).size());
     EXPECT_EQ(log.GenerationStage(), 3);
 }
+
+// The run blocks the event loop; the window lets pending events through after every log line, so
+// the log list repaints while the run goes on.
+TEST(ProgressWindow, LetsPendingEventsThroughAfterEveryLogLine)
+{
+    GeneratorFolders folders;
+    DialogRecorder dialogs;
+    GenerationLog log;
+    QList<qsizetype> linesAppendedBeforeDelivery;
+    QObject::connect(&log, &GenerationLog::lineAppended, &log, [&] {
+        const qsizetype lines = log.Lines().size();
+        QMetaObject::invokeMethod(
+            &log, [&, lines] { linesAppendedBeforeDelivery << log.Lines().size() - lines; }, Qt::QueuedConnection);
+    });
+    const WizardChoices choices = exampleChoices(folders.destination(), folders.stylesheet());
+    frmProgress progress(choices, folders.programFolder(), log);
+    EXPECT_EQ(dialogs.exec(progress), QDialog::Accepted);
+    EXPECT_EQ(linesAppendedBeforeDelivery, QList<qsizetype>(cleanRunLines(true).size(), 0));
+}
