@@ -23,8 +23,10 @@ qm_page_start('Advanced search in ' . $tm['name']);
 <?php endforeach ?>
 </select> <input type="text" name="v[<?= $f['pos'] ?>]" id="v<?= $f['pos'] ?>" size="30"></td></tr>
 <?php endforeach ?>
-<tr><th>Match</th><td><label><input type="radio" name="m" value="all" checked> all conditions</label> <label><input type="radio" name="m" value="any"> any condition</label></td></tr>
-<tr><th></th><td><button type="submit" class="Button">Search</button> <a href="<?= qm_h(qm_url('tablelist.php', ['t' => $ti])) ?>" class="Cancel">Cancel</a></td></tr>
+<tr><th>Match</th><td><label><input type="radio" name="m" value="all" checked> all conditions</label>
+<label><input type="radio" name="m" value="any"> any condition</label></td></tr>
+<tr><th></th><td><button type="submit" class="Button">Search</button>
+<a href="<?= qm_h(qm_url('tablelist.php', ['t' => $ti])) ?>" class="Cancel">Cancel</a></td></tr>
 </table>
 </form>
 <?php

@@ -254,8 +254,14 @@ function qm_page_request(array $tm, array $cols, bool $keyset): array
 
 // The statement of a page. With $deferred the keys of the page are read first, from the index
 // alone, and the rows joined to them.
-function qm_page_select(array $tm, string $selectList, string $whereSql, string $orderSql, string $limit, bool $deferred): string
-{
+function qm_page_select(
+    array $tm,
+    string $selectList,
+    string $whereSql,
+    string $orderSql,
+    string $limit,
+    bool $deferred
+): string {
     $table = qm_ident($tm['name']);
     if (!$deferred) {
         return 'SELECT ' . $selectList . ' FROM ' . $table . ' AS t' . $whereSql . ' ORDER BY ' . $orderSql . $limit;
@@ -298,7 +304,8 @@ function qm_read_page(array $tm, ?int $sortPos, string $dir, string $where, arra
         . qm_select_list($tm, 't', !qm_flag('ViewTable'));
     $deferred = count($tm['pk']) > 0 && $mode === 'offset' && ($p - 1) * $perPage >= QM_DEFERRED_FROM;
     $whereSql = count($conditions) > 0 ? ' WHERE ' . implode(' AND ', $conditions) : '';
-    $rows = qm_query(qm_page_select($tm, $selectList, $whereSql, qm_order_sql($cols, 't', $order), $limit, $deferred), $params);
+    $orderSql = qm_order_sql($cols, 't', $order);
+    $rows = qm_query(qm_page_select($tm, $selectList, $whereSql, $orderSql, $limit, $deferred), $params);
 
     $more = count($rows) > $perPage;
     if ($more) {
@@ -342,15 +349,48 @@ function qm_list_total(array $tm, string $where, array $whereParams, bool $isSea
     return [null, false];
 }
 
-// The links of the pager (null where there is none): first and previous, next and last. Next
-// and previous continue from the page's last and first key where the sort allows it.
-function qm_pager_links(array $tm, ?int $sortPos, string $pageUrl, array $sortParams, array $page, int $p, bool $hasPrev, bool $hasNext): array
+// [whether there is a previous page, whether there is a next page] of a page read by
+// qm_read_page, which is page $p of $pages (null when the rows were not counted).
+function qm_page_neighbours(array $page, int $p, ?int $pages, int $perPage): array
+{
+    switch ($page['mode']) {
+        case 'before':
+            return [$page['more'] || $p > 1, true];
+        case 'last':
+            return [($pages !== null && $pages > 1) || count($page['rows']) === $perPage, false];
+        default:
+            return [$p > 1, $page['more']];
+    }
+}
+
+// [first, last] order values of the rows of a page, for the previous and next links to continue
+// from (null where the page cannot be paged by key).
+function qm_page_edge_keys(array $tm, ?int $sortPos, array $page): array
 {
     $rows = $page['rows'];
+    if (count($rows) === 0 || !$page['keyset']) {
+        return [null, null];
+    }
+    return [
+        qm_row_order_values($tm, $sortPos, $rows[0]),
+        qm_row_order_values($tm, $sortPos, $rows[count($rows) - 1]),
+    ];
+}
+
+// The links of the pager (null where there is none): first and previous, next and last. Next
+// and previous continue from the page's edge keys where there are some.
+function qm_pager_links(
+    string $pageUrl,
+    array $sortParams,
+    int $p,
+    bool $hasPrev,
+    bool $hasNext,
+    array $edgeKeys
+): array {
+    [$firstKey, $lastKey] = $edgeKeys;
     $links = ['first' => null, 'prev' => null, 'next' => null, 'last' => null];
     if ($hasPrev) {
         $prev = $sortParams + ['p' => max(1, $p - 1)];
-        $firstKey = count($rows) > 0 && $page['keyset'] ? qm_row_order_values($tm, $sortPos, $rows[0]) : null;
         if ($firstKey !== null && $p > 2) {
             $prev['b'] = $firstKey;
         }
@@ -359,7 +399,6 @@ function qm_pager_links(array $tm, ?int $sortPos, string $pageUrl, array $sortPa
     }
     if ($hasNext) {
         $next = $sortParams + ['p' => $p + 1];
-        $lastKey = count($rows) > 0 && $page['keyset'] ? qm_row_order_values($tm, $sortPos, $rows[count($rows) - 1]) : null;
         if ($lastKey !== null) {
             $next['a'] = $lastKey;
         }
@@ -367,6 +406,20 @@ function qm_pager_links(array $tm, ?int $sortPos, string $pageUrl, array $sortPa
         $links['last'] = qm_url($pageUrl, $sortParams + ['last' => '1']);
     }
     return $links;
+}
+
+// The line above the list: how many records (null when they were not counted) and which page.
+function qm_list_summary(?int $total, bool $estimated, int $p, ?int $pages): array
+{
+    if ($total === null) {
+        return ['count' => null, 'page' => number_format($p), 'pages' => null];
+    }
+    return [
+        'count' => $estimated ? 'About ' . number_format($total) . ' records (estimated)'
+            : number_format($total) . ($total === 1 ? ' record' : ' records'),
+        'page' => number_format($p),
+        'pages' => ($estimated ? 'about ' : '') . number_format($pages),
+    ];
 }
 
 // The head of each column: its name, the link that sorts by it (null when it cannot be sorted
@@ -429,67 +482,65 @@ function qm_list_rows(array $tm, array $rows, bool $withKeys): array
 
 // Everything the list of a page shows: summary, column heads, rows and pager. $base holds the
 // parameters every link keeps (table, search).
-function qm_list_state(array $tm, string $pageUrl, array $base, string $where, array $whereParams, bool $isSearch): array
-{
+function qm_list_state(
+    array $tm,
+    string $pageUrl,
+    array $base,
+    string $where,
+    array $whereParams,
+    bool $isSearch
+): array {
     $perPage = qm_per_page();
     [$sortPos, $dir] = qm_sort_state($tm);
     $sortParams = $sortPos === null ? $base : $base + ['s' => $sortPos, 'd' => $dir === 'DESC' ? 'd' : 'a'];
     $page = qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage);
-    $rowCount = count($page['rows']);
-
     [$total, $estimated] = qm_list_total($tm, $where, $whereParams, $isSearch);
     $pages = $total === null ? null : max(1, (int)ceil($total / $perPage));
-    $mode = $page['mode'];
-    $p = $mode === 'last' && $pages !== null ? $pages : $page['p'];
-    if ($mode === 'before') {
-        [$hasPrev, $hasNext] = [$page['more'] || $p > 1, true];
-    } elseif ($mode === 'last') {
-        [$hasPrev, $hasNext] = [($pages !== null && $pages > 1) || $rowCount === $perPage, false];
-    } else {
-        [$hasPrev, $hasNext] = [$p > 1, $page['more']];
-    }
-
+    $p = $page['mode'] === 'last' && $pages !== null ? $pages : $page['p'];
+    [$hasPrev, $hasNext] = qm_page_neighbours($page, $p, $pages, $perPage);
+    $edgeKeys = qm_page_edge_keys($tm, $sortPos, $page);
     $actions = qm_row_actions($tm);
     return [
-        'summary' => [
-            'total' => $total === null ? null : number_format($total),
-            'one' => $total === 1,
-            'estimated' => $estimated,
-            'page' => number_format($p),
-            'pages' => $pages === null ? null : number_format($pages),
-        ],
+        'summary' => qm_list_summary($total, $estimated, $p, $pages),
         'columns' => qm_list_columns($tm, $sortPos, $dir, $pageUrl, $base),
         'actions' => $actions,
         'rows' => qm_list_rows($tm, $page['rows'], count($actions) > 0),
         'span' => count($tm['fields']) + (count($actions) > 0 ? 1 : 0),
-        'pager' => qm_pager_links($tm, $sortPos, $pageUrl, $sortParams, $page, $p, $hasPrev, $hasNext),
+        'pager' => qm_pager_links($pageUrl, $sortParams, $p, $hasPrev, $hasNext, $edgeKeys),
         'goTo' => $hasPrev || $hasNext ? ['action' => $pageUrl, 'params' => $sortParams, 'page' => $p] : null,
     ];
 }
 
 // The paged list of a table, with sorting by any column, used by the table list and the search
 // results.
-function qm_render_list(array $tm, string $pageUrl, array $base, string $where, array $whereParams, bool $isSearch): void
-{
+function qm_render_list(
+    array $tm,
+    string $pageUrl,
+    array $base,
+    string $where,
+    array $whereParams,
+    bool $isSearch
+): void {
     qm_list_markup(qm_list_state($tm, $pageUrl, $base, $where, $whereParams, $isSearch));
 }
 
+// The markup of a list computed by qm_list_state. Cells come HTML-escaped from qm_show_value.
 function qm_list_markup(array $list): void
 {
     $summary = $list['summary'];
     $pager = $list['pager'];
     $goTo = $list['goTo'];
     ?>
-<p class="Summary"><?php if ($summary['total'] === null) : ?>Page <?= qm_h($summary['page']) ?>
-<?php elseif ($summary['estimated']) : ?>About <?= qm_h($summary['total']) ?> records (estimated) &middot; page <?= qm_h($summary['page']) ?> of about <?= qm_h($summary['pages']) ?>
-<?php else : ?><?= qm_h($summary['total']) ?> <?= $summary['one'] ? 'record' : 'records' ?> &middot; page <?= qm_h($summary['page']) ?> of <?= qm_h($summary['pages']) ?>
+<p class="Summary"><?php if ($summary['count'] === null) : ?>Page <?= qm_h($summary['page']) ?>
+<?php else : ?><?= qm_h($summary['count']) ?> &middot; page <?= qm_h($summary['page']) ?> of <?= qm_h($summary['pages']) ?>
 <?php endif ?></p>
 <table class="DataTable" id="Records">
 <thead><tr class="Header">
 <?php foreach ($list['columns'] as $c) : ?>
 <th scope="col"><?php if ($c['sortUrl'] === null) : ?><?= qm_h($c['name']) ?>
 <?php else : ?><a href="<?= qm_h($c['sortUrl']) ?>" class="SortLink"><?= qm_h($c['name']) ?></a><?php endif ?>
-<?php if ($c['arrow'] !== null) : ?><img src="<?= qm_h($c['arrow'][0]) ?>" class="SortArrow" alt="<?= qm_h($c['arrow'][1]) ?>" width="11" height="6"><?php endif ?></th>
+<?php if ($c['arrow'] !== null) : ?><img src="<?= qm_h($c['arrow'][0]) ?>" class="SortArrow"
+    alt="<?= qm_h($c['arrow'][1]) ?>" width="11" height="6"><?php endif ?></th>
 <?php endforeach ?>
 <?php if (count($list['actions']) > 0) : ?>
 <th scope="col" class="ActionsHeader"></th>
@@ -527,7 +578,10 @@ function qm_list_markup(array $list): void
 <a href="<?= qm_h($pager['last']) ?>" id="LastPage">Last &raquo;</a>
 <?php endif ?>
 <?php if ($goTo !== null) : ?>
-<form method="get" action="<?= qm_h($goTo['action']) ?>" class="GoToPage"><?= implode('', qm_hidden_fields($goTo['params'])) ?><label>Page <input type="number" name="p" min="1" value="<?= qm_h($goTo['page']) ?>" size="6"></label> <button type="submit" class="Button">Go</button></form>
+<form method="get" action="<?= qm_h($goTo['action']) ?>" class="GoToPage">
+<?= implode('', qm_hidden_fields($goTo['params'])) ?>
+<label>Page <input type="number" name="p" min="1" value="<?= qm_h($goTo['page']) ?>" size="6"></label>
+<button type="submit" class="Button">Go</button></form>
 <?php endif ?>
 </div>
 <?php

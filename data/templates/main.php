@@ -466,8 +466,10 @@ function qm_login_form(string $error = '', string $next = 'index.php', string $u
 <p class="ErrorMessage" role="alert"><?= qm_h($error) ?></p>
 <?php endif ?>
 <table class="FormTable">
-<tr><th><label for="user">User name</label></th><td><input type="text" id="user" name="user" value="<?= qm_h($user) ?>" autocomplete="username" autofocus required></td></tr>
-<tr><th><label for="pass">Password</label></th><td><input type="password" id="pass" name="pass" autocomplete="current-password"></td></tr>
+<tr><th><label for="user">User name</label></th><td><input type="text" id="user" name="user"
+    value="<?= qm_h($user) ?>" autocomplete="username" autofocus required></td></tr>
+<tr><th><label for="pass">Password</label></th><td><input type="password" id="pass" name="pass"
+    autocomplete="current-password"></td></tr>
 <tr><th></th><td><button type="submit" class="Button">Log in</button></td></tr>
 </table>
 </form>
@@ -550,7 +552,16 @@ function qm_page_start(string $title, bool $menu = true): void
 <?php endif ?>
 </head>
 <body>
-<div id="Top"><span class="SiteTitle"><?= qm_h($site !== '' ? $site : 'Database') ?></span><?php if ($menu) : ?><span class="Menu"><a href="index.php">Tables</a><?php if ($logout) : ?> <form method="post" action="login.php"><?= qm_csrf_field() ?><input type="hidden" name="logout" value="1"><button type="submit" class="LinkButton" id="Logout">Log out</button></form><?php endif ?></span><?php endif ?></div>
+<div id="Top"><span class="SiteTitle"><?= qm_h($site !== '' ? $site : 'Database') ?></span>
+<?php if ($menu) : ?>
+<span class="Menu"><a href="index.php">Tables</a>
+<?php if ($logout) : ?>
+<form method="post" action="login.php"><?= qm_csrf_field() ?><input type="hidden" name="logout" value="1"><button
+    type="submit" class="LinkButton" id="Logout">Log out</button></form>
+<?php endif ?>
+</span>
+<?php endif ?>
+</div>
 <div id="Page">
 <h1><?= qm_h($title) ?></h1>
 <?php if ($flash !== '') : ?>

@@ -48,7 +48,8 @@ function qm_answer_lookup(string $ti, string $lookup): void
     $items = qm_lookup_suggestions($l, (string)qm_param('q'));
     qm_discard_output();
     header('Content-Type: application/json; charset=utf-8');
-    echo json_encode($items, JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT | JSON_INVALID_UTF8_SUBSTITUTE);
+    echo json_encode($items, JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT
+        | JSON_INVALID_UTF8_SUBSTITUTE);
     exit;
 }
 
@@ -71,7 +72,8 @@ qm_page_start('Search ' . $tm['name']);
 ?>
 <form method="get" action="searchres.php" class="SearchForm" id="SearchForm">
 <input type="hidden" name="t" value="<?= qm_h($ti) ?>">
-<p><label for="q">Find records that contain</label> <input type="search" id="q" name="q" size="40" autofocus> <button type="submit" class="Button">Search</button></p>
+<p><label for="q">Find records that contain</label> <input type="search" id="q" name="q" size="40" autofocus>
+<button type="submit" class="Button">Search</button></p>
 <p class="Hint">The text is looked for in every column: <?= implode(', ', array_map('qm_h', $searched)) ?>.</p>
 </form>
 <?php if (qm_flag('SearchRecords')) : ?>

@@ -32,7 +32,8 @@ function qm_simple_search(array $tm): array
     $q = (string)qm_param('q');
     $params = [];
     $where = $q === '' ? '' : qm_simple_search_sql($tm, $q, $params);
-    return ['Records of ' . $tm['name'] . ' containing "' . $q . '"', $where, $params, ['t' => $tm['index'], 'q' => $q]];
+    $title = 'Records of ' . $tm['name'] . ' containing "' . $q . '"';
+    return [$title, $where, $params, ['t' => $tm['index'], 'q' => $q]];
 }
 
 $ti = qm_request_table();
@@ -43,7 +44,8 @@ $tm = qm_table($ti);
 
 qm_page_start($title);
 ?>
-<div class="Actions"><a href="<?= qm_h(qm_url($advanced ? 'advview.php' : 'search.php', ['t' => $ti])) ?>">New search</a> <a href="<?= qm_h(qm_url('tablelist.php', ['t' => $ti])) ?>">All records</a></div>
+<div class="Actions"><a href="<?= qm_h(qm_url($advanced ? 'advview.php' : 'search.php', ['t' => $ti])) ?>">New search</a>
+<a href="<?= qm_h(qm_url('tablelist.php', ['t' => $ti])) ?>">All records</a></div>
 <?php
 qm_render_list($tm, 'searchres.php', $base, $where, $params, true);
 qm_page_end();

@@ -15,7 +15,9 @@ qm_page_start($tm['name']);
 <a href="<?= qm_h(qm_url('add.php', ['t' => $ti])) ?>" id="AddRecord" class="Button">Add a record</a>
 <?php endif ?>
 <?php if (qm_flag('Search')) : ?>
-<form method="get" action="searchres.php" class="QuickSearch"><input type="hidden" name="t" value="<?= qm_h($ti) ?>"><input type="search" name="q" aria-label="Search" placeholder="Search this table"> <button type="submit" class="Button">Search</button></form>
+<form method="get" action="searchres.php" class="QuickSearch"><input type="hidden" name="t" value="<?= qm_h($ti) ?>">
+<input type="search" name="q" aria-label="Search" placeholder="Search this table">
+<button type="submit" class="Button">Search</button></form>
 <?php endif ?>
 <?php if (qm_flag('SearchRecords')) : ?>
 <a href="<?= qm_h(qm_url('advview.php', ['t' => $ti])) ?>">Advanced search</a>
