@@ -7,28 +7,25 @@ require __DIR__ . '/clause.php';
 
 $ti = qm_request_table();
 $tm = qm_table($ti);
-qm_page_start($tm['name']);
-qm_table_actions($tm);
-qm_render_list($tm, 'tablelist.php', array('t' => $ti), '', array(), false);
-qm_page_end();
 
-function qm_table_actions($tm)
-{
-    $t = array('t' => $tm['index']);
-    echo '<div class="Actions">';
-    if (qm_flag('Add')) {
-        echo '<a href="', qm_h(qm_url('add.php', $t)), '" id="AddRecord" class="Button">Add a record</a>';
-    }
-    if (qm_flag('Search')) {
-        echo '<form method="get" action="searchres.php" class="QuickSearch"><input type="hidden" name="t" value="',
-            qm_h($tm['index']), '"><input type="search" name="q" aria-label="Search" placeholder="Search this table"> ',
-            '<button type="submit" class="Button">Search</button></form>';
-    }
-    if (qm_flag('SearchRecords')) {
-        echo '<a href="', qm_h(qm_url('advview.php', $t)), '">Advanced search</a>';
-    }
-    if (count($tm['pk']) === 0) {
-        echo '<span class="Hint">This table has no primary key: its records can be listed but not opened, changed or deleted here.</span>';
-    }
-    echo "</div>\n";
-}
+qm_page_start($tm['name']);
+?>
+<div class="Actions">
+<?php if (qm_flag('Add')) : ?>
+<a href="<?= qm_h(qm_url('add.php', ['t' => $ti])) ?>" id="AddRecord" class="Button">Add a record</a>
+<?php endif ?>
+<?php if (qm_flag('Search')) : ?>
+<form method="get" action="searchres.php" class="QuickSearch"><input type="hidden" name="t" value="<?= qm_h($ti) ?>">
+<input type="search" name="q" aria-label="Search" placeholder="Search this table">
+<button type="submit" class="Button">Search</button></form>
+<?php endif ?>
+<?php if (qm_flag('SearchRecords')) : ?>
+<a href="<?= qm_h(qm_url('advview.php', ['t' => $ti])) ?>">Advanced search</a>
+<?php endif ?>
+<?php if (count($tm['pk']) === 0) : ?>
+<span class="Hint">This table has no primary key: its records can be listed but not opened, changed or deleted here.</span>
+<?php endif ?>
+</div>
+<?php
+qm_render_list($tm, 'tablelist.php', ['t' => $ti], '', [], false);
+qm_page_end();

@@ -6,12 +6,18 @@ import fs from 'node:fs';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
+import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const sourceDir = process.env.QM_SOURCE_DIR || path.resolve(here, '../..');
 export const programDir = process.env.QM_PROGRAM_DIR || path.join(sourceDir, 'build/web/quillmere');
 export const artifactsDir = process.env.QM_WEB_ARTIFACTS || path.join(os.tmpdir(), 'quillmere-web-artifacts');
+
+// An npm package of the web tests. The build installs them into its own folder (QM_WEB_PACKAGES,
+// which holds node_modules); run by hand without it, they are looked for beside this file.
+const packagesDir = process.env.QM_WEB_PACKAGES || here;
+export const requirePackage = createRequire(path.join(packagesDir, 'package.json'));
 
 // Settings of the private server: QM_MYSQL_* or the env file the CTest fixture wrote.
 export function server() {
@@ -295,7 +301,7 @@ const chromiumOptions = {
 };
 
 export async function launchBrowser() {
-  const { chromium } = await import('playwright-core');
+  const { chromium } = requirePackage('playwright-core');
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'qmweb-chromium-'));
   const context = await chromium.launchPersistentContext(profile, { ...chromiumOptions, viewport: { width: 1200, height: 760 } });
   context.setDefaultTimeout(15000);
@@ -305,7 +311,7 @@ export async function launchBrowser() {
 
 // Chromium with `count` visitors side by side: contexts with cookies (and so sessions) of their own.
 export async function launchVisitors(count) {
-  const { chromium } = await import('playwright-core');
+  const { chromium } = requirePackage('playwright-core');
   const browser = await chromium.launch(chromiumOptions);
   const contexts = [];
   for (let i = 0; i < count; i++) {
