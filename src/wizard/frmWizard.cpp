@@ -16,8 +16,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <exception>
-
 namespace {
 const QString kDatabasePrompt = QStringLiteral("<select db name or type it>");
 }
@@ -66,17 +64,6 @@ void frmWizard::showPanel(int index)
 void frmWizard::resetHelp()
 {
     m_helpFile = m_programFolder + QStringLiteral("/Quillmere OnLine Help.qch");
-}
-
-void frmWizard::guarded(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& failure) {
-        showMessage(this, QString::fromLocal8Bit(failure.what()));
-    } catch (...) {
-        showMessage(this, QStringLiteral("Unexpected error"));
-    }
 }
 
 void frmWizard::EnterStep(int step, bool comingBack)
@@ -197,7 +184,7 @@ void frmWizard::onNext()
         advance(4);
         break;
     case 4:
-        guarded([this] { CollectOptions(); });
+        CollectOptions();
         m_optionsFirstVisit = false;
         m_optionsChosen = true;
         if (!ConfirmRequiredColumnsLeftOut(true))
@@ -237,23 +224,19 @@ void frmWizard::onNext()
 }
 
 // Next on step 1: stores the connection settings, selects the database, offers to save the
-// connection and moves to the table step. Each action runs under the guard, so a port that is no
-// number is reported and the earlier port kept, and the checks still follow.
+// connection and moves to the table step. A port that is no number is reported and the earlier
+// port kept, and the checks still follow.
 void frmWizard::nextFromConnection()
 {
     ConnectionSettings& c = m_choices.Connection;
-    guarded([&] {
-        const QString server = txtServer->text().trimmed();
-        c.ServerName = server.isEmpty() ? QStringLiteral("localhost") : server;
-    });
-    guarded([&] {
-        c.UserName = txtUsername->text().trimmed();
-        c.Password = txtPassword->text().trimmed();
-    });
-    guarded([&] {
-        const QString port = txtport->text().trimmed();
-        c.Port = port.isEmpty() ? int16_t(3306) : toInt16(port);
-    });
+    const QString server = txtServer->text().trimmed();
+    c.ServerName = server.isEmpty() ? QStringLiteral("localhost") : server;
+    c.UserName = txtUsername->text().trimmed();
+    c.Password = txtPassword->text().trimmed();
+    if (const Int16Result port = portFromBox())
+        c.Port = port.Value;
+    else
+        showMessage(this, port.Failure);
 
     const QString database = cmbDBSelect->currentText();
     if (database.isEmpty() || database == kDatabasePrompt) {
@@ -266,18 +249,16 @@ void frmWizard::nextFromConnection()
         return;
 
     if (!SavedConnectionPicked())
-        guarded([this] { OfferToSaveConnection(); });
+        OfferToSaveConnection();
 
     KeepOrClearTableLists();
 
     // Only the entry the user chose or saved in this run is shown as picked. The boxes keep what
     // was connected: filling them from any other entry would hand its server and login to the
     // generated scripts.
-    guarded([this] {
-        FillSavedConnectionList();
-        if (m_pickedConnection > 0 && m_pickedConnection <= cmbSaved->count())
-            cmbSaved->setCurrentIndex(m_pickedConnection - 1);
-    });
+    FillSavedConnectionList();
+    if (m_pickedConnection > 0 && m_pickedConnection <= cmbSaved->count())
+        cmbSaved->setCurrentIndex(m_pickedConnection - 1);
 
     m_tablesStale = true;
     m_choices.CurrentStep = 2;

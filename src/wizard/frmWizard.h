@@ -11,7 +11,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <utility>
 
@@ -94,14 +93,12 @@ private:
     void showPanel(int index);
     void nextFromConnection();
     void resetHelp();
-    // Runs one action of a multi-step handler: an unexpected failure shows its own description
-    // in a plain message box and the handler goes on with its next action.
-    void guarded(const std::function<void()>& action);
 
     // Operations of the individual steps. Each is the one place where its step's behaviour lives.
     // Step 1: connection and saved connections.
     void connectConnectionPanel();
     void OnConnectionTypeChosen();
+    struct Int16Result portFromBox() const;
     void ConnectToServer();
     void DisconnectFromServer();
     void FillDatabaseList();

@@ -31,43 +31,41 @@ void frmWizard::OnConnectionTypeChosen()
     }
 }
 
+// The port box as a port: empty (or blank) means the default port, anything else must be a
+// 16-bit number.
+Int16Result frmWizard::portFromBox() const
+{
+    const QString text = txtport->text().trimmed();
+    if (text.isEmpty())
+        return {kDefaultServerPort, {}};
+    return toInt16(text);
+}
+
 void frmWizard::ConnectToServer()
 {
-    int16_t port = 0;
-    QString server, user, password;
-    bool connected = false;
-    guarded([&] {
-        QCoreApplication::processEvents();
-        DatabaseCount = 0;
-        ListedTableCount = 0;
-    });
+    QCoreApplication::processEvents();
+    DatabaseCount = 0;
+    ListedTableCount = 0;
     // A port that is no number is reported; the connection is then tried with port 0, which the
     // client library takes as its default port.
-    guarded([&] {
-        const QString text = txtport->text();
-        port = text.isEmpty() ? int16_t(3306) : toInt16(text);
-    });
-    guarded([&] {
-        server = txtServer->text().trimmed();
-        user = txtUsername->text().trimmed();
-        password = txtPassword->text().trimmed();
-    });
-    guarded([&] { connected = Database().Connect(server, user, password, port); });
-    if (!connected) {
+    const Int16Result port = portFromBox();
+    if (!port)
+        showMessage(this, port.Failure);
+    const QString server = txtServer->text().trimmed();
+    const QString user = txtUsername->text().trimmed();
+    const QString password = txtPassword->text().trimmed();
+    if (!Database().Connect(server, user, password, port.Value)) {
         showMessage(this, QStringLiteral("Failed To Connect To MySQL Server. Please Revise Your Settings"),
                     MessageIcon::Critical);
         return;
     }
-    guarded([&] {
-        showMessage(this, QStringLiteral("Connection to server established successfully"),
-                    MessageIcon::Information);
-        QCoreApplication::processEvents();
-        Command1->setEnabled(false);
-        Command3->setEnabled(true);
-        m_connected = true;
-    });
-    guarded([&] { FillDatabaseList(); });
-    guarded([&] { QCoreApplication::processEvents(); });
+    showMessage(this, QStringLiteral("Connection to server established successfully"), MessageIcon::Information);
+    QCoreApplication::processEvents();
+    Command1->setEnabled(false);
+    Command3->setEnabled(true);
+    m_connected = true;
+    FillDatabaseList();
+    QCoreApplication::processEvents();
 }
 
 void frmWizard::FillDatabaseList()

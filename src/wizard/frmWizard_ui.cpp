@@ -149,7 +149,7 @@ void frmWizard::buildConnectionPanel(QGroupBox* panel)
     txtServer->setEnabled(false);
     txtServer->setToolTip(QStringLiteral("the IP or the name of the MySQL server "));
     txtport = lineEdit("txtport", panel);
-    txtport->setText(QStringLiteral("3306"));
+    txtport->setText(QString::number(kDefaultServerPort));
     txtUsername = lineEdit("txtUsername", panel);
     txtUsername->setText(QStringLiteral("root"));
     txtPassword = lineEdit("txtPassword", panel);

@@ -74,10 +74,8 @@ void frmWizard::SetNumberFromBox(QLineEdit* box, int16_t ChosenField::*member)
     ChosenField* f = CurrentChosenField();
     if (!f)
         return;
-    try {
-        f->*member = toInt16(box->text());
-    } catch (const ConversionError&) {
-    }
+    if (const Int16Result number = toInt16(box->text()))
+        f->*member = number.Value;
 }
 
 void frmWizard::BuildValidationTree()
