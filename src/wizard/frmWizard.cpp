@@ -209,8 +209,7 @@ void frmWizard::onNext()
 }
 
 // Back on the first step opens About instead; elsewhere it goes to the step before, past the steps
-// that say Back skips them. Every Back away from a later step empties the saved-connection list,
-// which the first step fills again on entry.
+// that say Back skips them. The steps hear of every such Back through the session.
 void frmWizard::onBack()
 {
     int target = m_choices.CurrentStep - 1;
