@@ -16,14 +16,14 @@ std::optional<double> parseDecimal(const QString& text)
     return value;
 }
 
-int16_t toInt16(const QString& text)
+Int16Result toInt16(const QString& text)
 {
     const std::optional<double> value = parseDecimal(text);
     if (!value)
-        throw ConversionError("Type mismatch");
+        return {0, QStringLiteral("Type mismatch")};
     // nearbyint follows the default rounding mode, round-half-to-even.
     const double rounded = std::nearbyint(*value);
     if (rounded < -32768.0 || rounded > 32767.0)
-        throw ConversionError("Overflow");
-    return static_cast<int16_t>(rounded);
+        return {0, QStringLiteral("Overflow")};
+    return {static_cast<int16_t>(rounded), {}};
 }

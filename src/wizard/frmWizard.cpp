@@ -1,301 +1,227 @@
-// The wizard's frame: entering steps, Next, Back, Cancel, Help and closing the window.
+// The wizard's frame: the header, the stacked step pages and the buttons; entering steps, Next,
+// Back, Cancel, Help, About and closing the window.
 #include "wizard/frmWizard.h"
 
+#include "controls/GlyphButton.h"
+#include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
-#include "wizard/NumberText.h"
-#include "wizard/cDB.h"
+#include "wizard/steps/AppearancePage.h"
+#include "wizard/steps/ConnectionPage.h"
+#include "wizard/steps/FieldsPage.h"
+#include "wizard/steps/GeneratePage.h"
+#include "wizard/steps/OptionsPage.h"
+#include "wizard/steps/SecurityPage.h"
+#include "wizard/steps/TablesPage.h"
+#include "wizard/steps/ValidationPage.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QGroupBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-
-#include <exception>
-
-namespace {
-const QString kDatabasePrompt = QStringLiteral("<select db name or type it>");
-}
+#include <QStackedWidget>
+#include <QVBoxLayout>
 
 frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
     : QWidget(parent),
       m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder),
-      m_main(m_programFolder)
+      m_main(m_programFolder),
+      m_session(m_choices, m_main, m_programFolder, this)
 {
     setupUi();
-    connectConnectionPanel();
-    connectTablePanels();
-    connectValidationPanel();
-    connectOptionPanels();
     EnterStep(1, false);
     m_choices = m_main.NewWizardChoices();
-    prepare_interface();
-    resetHelp();
-    m_helpContext = 1;
 }
 
-frmWizard::~frmWizard() = default;
-
-cDB& frmWizard::Database()
+// The steps use the session: they go before it does.
+frmWizard::~frmWizard()
 {
-    if (!m_db) {
-        m_db = std::make_unique<cDB>([this](const QString& text) { showMessage(this, text); });
-        m_db->SetConnectionLostHandler([this](const QString& reason) { OnConnectionLost(reason); });
-    }
-    return *m_db;
+    qDeleteAll(m_steps);
+}
+
+void frmWizard::setupUi()
+{
+    setObjectName(QStringLiteral("frmWizard"));
+    setWindowTitle(QStringLiteral("Quillmere"));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 8);
+    outer->setSpacing(6);
+
+    auto* header = new QFrame(this);
+    header->setObjectName(QStringLiteral("frmHeader"));
+    header->setAutoFillBackground(true);
+    QPalette pal = header->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    header->setPalette(pal);
+    auto* headerLayout = new QVBoxLayout(header);
+    headerLayout->setContentsMargins(16, 10, 16, 10);
+    lblStepInfo = named(new QLabel(header), "lblStepInfo");
+    QFont titleFont = lblStepInfo->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    lblStepInfo->setFont(titleFont);
+    lblStepDetails = named(new QLabel(header), "lblStepDetails");
+    lblStepDetails->setWordWrap(true);
+    // The longest explanation (step 5) takes three lines at this width.
+    lblStepDetails->setMinimumHeight(lblStepDetails->fontMetrics().lineSpacing() * 3);
+    lblStepDetails->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    headerLayout->addWidget(lblStepInfo);
+    headerLayout->addWidget(lblStepDetails);
+    outer->addWidget(header);
+
+    auto* rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(rule);
+
+    // One page per step, all of one size, of which only the current one shows. The pages are never
+    // smaller than the panels of the first versions (495 by 185) and grow with their contents.
+    m_pages = new QStackedWidget(this);
+    m_pages->setObjectName(QStringLiteral("stkSteps"));
+    auto* security = new SecurityPage(m_session);
+    m_connectionPage = new ConnectionPage(m_session);
+    m_fieldsPage = new FieldsPage(m_session);
+    m_optionsPage = new OptionsPage(m_session);
+    m_validationPage = new ValidationPage(m_session, *security);
+    m_steps = {m_connectionPage, new TablesPage(m_session), m_fieldsPage, m_optionsPage, m_validationPage,
+               security, new AppearancePage(m_session), new GeneratePage(m_session)};
+    for (WizardStep* page : std::as_const(m_steps))
+        m_pages->addWidget(page);
+    auto* pageArea = new QGridLayout;
+    pageArea->setContentsMargins(16, 16, 16, 8);
+    pageArea->addWidget(m_pages, 0, 0);
+    pageArea->setColumnMinimumWidth(0, 495);
+    pageArea->setRowMinimumHeight(0, 185);
+    outer->addLayout(pageArea, 1);
+
+    auto* rule2 = new QFrame(this);
+    rule2->setFrameShape(QFrame::HLine);
+    rule2->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(rule2);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(16, 0, 16, 0);
+    // The wizard's own buttons are the owner-drawn picture buttons, rounded and raised.
+    auto glyph = [this](const char* name, const QString& caption) {
+        auto* b = new GlyphButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setButtonShape(4);
+        b->setAutoDefault(false);
+        b->setMinimumWidth(84);
+        return b;
+    };
+    cmdHelp = glyph("cmdHelp", QStringLiteral("Help"));
+    cmdPrevious = glyph("cmdPrevious", QStringLiteral("About"));
+    cmdNext = glyph("cmdNext", QStringLiteral("Next"));
+    cmdCancel = glyph("cmdCancel", QStringLiteral("Cancel"));
+    buttons->addWidget(cmdHelp);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdPrevious);
+    buttons->addWidget(cmdNext);
+    buttons->addSpacing(12);
+    buttons->addWidget(cmdCancel);
+    outer->addLayout(buttons);
+
+    connect(cmdNext, &QPushButton::clicked, this, &frmWizard::onNext);
+    connect(cmdPrevious, &QPushButton::clicked, this, &frmWizard::onBack);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmWizard::onCancel);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmWizard::onHelp);
+
+    // The window opens at its smallest size, which fits every page; it may be made larger.
+    resize(minimumSizeHint());
+}
+
+WizardStep* frmWizard::step(int number) const
+{
+    if (number < 1 || number > m_steps.size())
+        return nullptr;
+    return m_steps[number - 1];
+}
+
+bool frmWizard::Connected() const
+{
+    return m_connectionPage->Connected();
+}
+
+bool frmWizard::OptionsFirstVisit() const
+{
+    return m_optionsPage->OptionsFirstVisit();
+}
+
+bool frmWizard::SavedConnectionPicked() const
+{
+    return m_connectionPage->SavedConnectionPicked();
+}
+
+const QList<QTreeWidgetItem*>& frmWizard::FieldNodeList() const
+{
+    return m_fieldsPage->FieldNodeList();
+}
+
+const QList<QTreeWidgetItem*>& frmWizard::ValidationNodeList() const
+{
+    return m_validationPage->ValidationNodeList();
+}
+
+std::pair<int16_t, int16_t> frmWizard::CurrentField() const
+{
+    return m_validationPage->CurrentField();
 }
 
 QGroupBox* frmWizard::StepPanel(int index) const
 {
-    if (index < 1 || index > 8)
-        return nullptr;
-    return frmStep1[index - 1];
+    return step(index);
 }
 
-void frmWizard::showPanel(int index)
+void frmWizard::EnterStep(int number, bool comingBack)
 {
-    for (int i = 1; i <= 8; ++i)
-        frmStep1[i - 1]->setVisible(i == index);
-}
-
-void frmWizard::resetHelp()
-{
-    m_helpFile = m_programFolder + QStringLiteral("/Quillmere OnLine Help.qch");
-}
-
-void frmWizard::guarded(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& failure) {
-        showMessage(this, QString::fromLocal8Bit(failure.what()));
-    } catch (...) {
-        showMessage(this, QStringLiteral("Unexpected error"));
-    }
-}
-
-void frmWizard::EnterStep(int step, bool comingBack)
-{
-    const StepInfo info = m_main.GetStepInfo(step);
+    const StepInfo info = m_main.GetStepInfo(number);
     lblStepInfo->setText(info.Title);
     lblStepDetails->setText(info.Description);
-
-    auto backNext = [this] {
-        cmdPrevious->setText(QStringLiteral("Back"));
-        cmdNext->setText(QStringLiteral("Next"));
-    };
-
-    switch (step) {
-    case 1:
-        FillSavedConnectionList();
-        cmdNext->setText(QStringLiteral("Next"));
-        cmdPrevious->setText(QStringLiteral("About"));
-        showPanel(1);
-        break;
-    case 2:
-        backNext();
-        showPanel(2);
-        if (m_tablesStale)
-            LoadAvailableTables();
-        if (lstAvTables->count() > 0)
-            lstAvTables->setCurrentRow(0);
-        break;
-    case 3:
-        backNext();
-        if (!comingBack) {
-            BuildFieldTree();
-            QCoreApplication::processEvents();
-        }
-        showPanel(3);
-        break;
-    case 4:
-        backNext();
-        if (m_optionsFirstVisit)
-            ApplyOptionDefaults();
-        showPanel(4);
-        if (!comingBack)
-            FillRecordsPerPageList();
-        break;
-    case 5:
-        backNext();
-        cmbfk->clear();
-        if (chkFK->isChecked() || chkPHPValidate->isChecked()) {
-            cmbfk->setEnabled(true);
-            showPanel(5);
-            BuildValidationTree();
-            if (chkFK->isChecked())
-                PrefillLookupColumns();
-        } else {
-            // Nothing to validate: the security panel stands in under this step's titles, and
-            // Next moves on to step 6 as usual.
-            showPanel(6);
-            OnUseCurrentChanged(chkUseCurrent->isChecked());
-        }
-        break;
-    case 6:
-        backNext();
-        showPanel(6);
-        // The login boxes follow the connection while "Use Current Connection Settings" is
-        // checked, and otherwise keep what the user typed.
-        OnUseCurrentChanged(chkUseCurrent->isChecked());
-        break;
-    case 7:
-        backNext();
-        // The stylesheet starts as the default one and then stays as the user chose it.
-        if (txtcss->text().isEmpty())
-            txtcss->setText(m_programFolder + QStringLiteral("/default.css"));
-        showPanel(7);
-        break;
-    case 8:
-        cmdPrevious->setText(QStringLiteral("Back"));
-        cmdNext->setText(QStringLiteral("Generate"));
-        showPanel(8);
-        break;
-    default:
-        break;
-    }
+    WizardStep* entered = step(number);
+    if (!entered)
+        return;
+    cmdPrevious->setText(entered->backCaption());
+    cmdNext->setText(entered->nextCaption());
+    WizardStep* shown = entered->pageShown();
+    m_pages->setCurrentWidget(shown);
+    entered->enter(comingBack);
+    if (shown != entered)
+        shown->enter(comingBack);
 }
 
 void frmWizard::onNext()
 {
-    const int step = m_choices.CurrentStep;
-    auto advance = [this](int next) {
-        m_choices.CurrentStep = static_cast<int16_t>(next);
-        EnterStep(next, false);
-    };
-
-    switch (step) {
-    case 1:
-        if (!m_connected) {
-            showMessage(this, QStringLiteral("please click on 'Connect' button first"));
-            return;
-        }
-        nextFromConnection();
-        if (m_choices.CurrentStep == 1)
-            return;
-        break;
-    case 2:
-        if (!ConfirmTables())
-            return;
-        advance(3);
-        break;
-    case 3:
-        if (!CollectChosenFields()) {
-            showMessage(this, QStringLiteral("An error in this step has occured, please check the settings"),
-                        MessageIcon::Exclamation);
-            return;
-        }
-        if (!ConfirmRequiredColumnsLeftOut(false))
-            return;
-        // The boxes of step 4 take their defaults on the first arrival only.
-        m_optionsFirstVisit = !m_optionsChosen;
-        advance(4);
-        break;
-    case 4:
-        guarded([this] { CollectOptions(); });
-        m_optionsFirstVisit = false;
-        m_optionsChosen = true;
-        if (!ConfirmRequiredColumnsLeftOut(true))
-            return;
-        advance(5);
-        break;
-    case 5:
-        advance(6);
-        break;
-    case 6:
-        if (chkReqLogin->isChecked()) {
-            m_choices.Security.AdminUser = txtUsername7->text();
-            m_choices.Security.AdminPassword = txtPassword7->text();
-        } else {
-            m_choices.Security.AdminUser.clear();
-        }
-        advance(7);
-        break;
-    case 7:
-        advance(8);
-        m_choices.Appearance.StylesheetPath = txtcss->text();
-        break;
-    case 8:
-        if (!TakeDestinationFromBox())
-            return;
-        if (RunGeneration()) {
-            QCoreApplication::processEvents();
-            showMessage(this, QStringLiteral("Scripts created successfully in %1").arg(m_choices.DestinationFolder),
-                        MessageIcon::Information);
-        }
-        break;
-    default:
+    WizardStep* current = step(m_choices.CurrentStep);
+    if (!current || !current->leave())
         return;
+    if (WizardStep* next = step(current->index() + 1)) {
+        m_choices.CurrentStep = static_cast<int16_t>(next->index());
+        EnterStep(next->index(), false);
     }
-    resetHelp();
     m_helpContext = m_choices.CurrentStep;
 }
 
-// Next on step 1: stores the connection settings, selects the database, offers to save the
-// connection and moves to the table step. Each action runs under the guard, so a port that is no
-// number is reported and the earlier port kept, and the checks still follow.
-void frmWizard::nextFromConnection()
-{
-    ConnectionSettings& c = m_choices.Connection;
-    guarded([&] {
-        const QString server = txtServer->text().trimmed();
-        c.ServerName = server.isEmpty() ? QStringLiteral("localhost") : server;
-    });
-    guarded([&] {
-        c.UserName = txtUsername->text().trimmed();
-        c.Password = txtPassword->text().trimmed();
-    });
-    guarded([&] {
-        const QString port = txtport->text().trimmed();
-        c.Port = port.isEmpty() ? int16_t(3306) : toInt16(port);
-    });
-
-    const QString database = cmbDBSelect->currentText();
-    if (database.isEmpty() || database == kDatabasePrompt) {
-        showMessage(this, QStringLiteral("Please select a database or type it's name"),
-                    MessageIcon::Exclamation);
-        return;
-    }
-    c.DatabaseName = database;
-    if (!UseDatabase(c.DatabaseName))
-        return;
-
-    if (!SavedConnectionPicked())
-        guarded([this] { OfferToSaveConnection(); });
-
-    KeepOrClearTableLists();
-
-    // Only the entry the user chose or saved in this run is shown as picked. The boxes keep what
-    // was connected: filling them from any other entry would hand its server and login to the
-    // generated scripts.
-    guarded([this] {
-        FillSavedConnectionList();
-        if (m_pickedConnection > 0 && m_pickedConnection <= cmbSaved->count())
-            cmbSaved->setCurrentIndex(m_pickedConnection - 1);
-    });
-
-    m_tablesStale = true;
-    m_choices.CurrentStep = 2;
-    EnterStep(2, false);
-}
-
+// Back on the first step opens About instead; elsewhere it goes to the step before, past the steps
+// that say Back skips them. The steps hear of every such Back through the session.
 void frmWizard::onBack()
 {
-    if (m_choices.CurrentStep == 1) {
+    int target = m_choices.CurrentStep - 1;
+    if (target < 1) {
         ShowAbout();
         return;
     }
-    cmbSaved->clear();
-    if (!m_choices.Options.AllowAdd && !m_choices.Options.AllowEdit && m_choices.CurrentStep == 7)
-        m_choices.CurrentStep = 5;
-    else
-        m_choices.CurrentStep = static_cast<int16_t>(m_choices.CurrentStep - 1);
-    EnterStep(m_choices.CurrentStep, true);
+    emit m_session.steppedBack();
+    while (target > 1 && step(target) && step(target)->skippedOnBack())
+        --target;
+    m_choices.CurrentStep = static_cast<int16_t>(target);
+    EnterStep(target, true);
 }
 
 bool frmWizard::confirmExit()
@@ -326,14 +252,38 @@ void frmWizard::closeEvent(QCloseEvent* event)
 
 void frmWizard::onHelp()
 {
-    ShowHelpTopic(m_choices.CurrentStep);
+    m_session.showHelpTopic(m_choices.CurrentStep);
 }
 
 void frmWizard::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1) {
-        ShowHelpTopic(m_helpContext);
+        m_session.showHelpTopic(m_helpContext);
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void frmWizard::ShowAbout()
+{
+    QDialog about(this);
+    about.setObjectName(QStringLiteral("frmAbout"));
+    about.setWindowTitle(QStringLiteral("About Quillmere"));
+    auto* layout = new QVBoxLayout(&about);
+    auto* name = new QLabel(QStringLiteral("<h2>Quillmere</h2>"), &about);
+    auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(QM_VERSION)), &about);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    auto* text = new QLabel(
+        QStringLiteral("Turns a MySQL or MariaDB database into a folder of PHP scripts that list, "
+                       "search, add, edit and delete its records."),
+        &about);
+    text->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    layout->addWidget(name);
+    layout->addWidget(version);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    about.setFixedWidth(360);
+    UserDialogs::current().exec(about);
 }

@@ -4,30 +4,38 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// The number the text converts to; a refused text fails the test.
+int number(const char* text)
+{
+    const Int16Result result = toInt16(QString::fromLatin1(text));
+    EXPECT_TRUE(result) << text << ": " << result.Failure.toStdString();
+    return result.Value;
+}
+
+}  // namespace
+
 TEST(NumberText, RoundsHalvesToEven)
 {
-    EXPECT_EQ(toInt16(QStringLiteral("12.5")), 12);
-    EXPECT_EQ(toInt16(QStringLiteral("13.5")), 14);
-    EXPECT_EQ(toInt16(QStringLiteral("-2.5")), -2);
-    EXPECT_EQ(toInt16(QStringLiteral(" 12.7 ")), 13);
+    EXPECT_EQ(number("12.5"), 12);
+    EXPECT_EQ(number("13.5"), 14);
+    EXPECT_EQ(number("-2.5"), -2);
+    EXPECT_EQ(number(" 12.7 "), 13);
 }
 
 TEST(NumberText, AcceptsTheWholeSixteenBitRange)
 {
-    EXPECT_EQ(toInt16(QStringLiteral("-32768")), -32768);
-    EXPECT_EQ(toInt16(QStringLiteral("32767")), 32767);
-    EXPECT_EQ(toInt16(QStringLiteral("32767.4")), 32767);
+    EXPECT_EQ(number("-32768"), -32768);
+    EXPECT_EQ(number("32767"), 32767);
+    EXPECT_EQ(number("32767.4"), 32767);
 }
 
 TEST(NumberText, RefusesTextAndOverflowWithTheirMessages)
 {
     auto failure = [](const char* text) {
-        try {
-            toInt16(QString::fromLatin1(text));
-        } catch (const ConversionError& e) {
-            return std::string(e.what());
-        }
-        return std::string("converted");
+        const Int16Result result = toInt16(QString::fromLatin1(text));
+        return result ? std::string("converted") : result.Failure.toStdString();
     };
     EXPECT_EQ(failure("abc"), "Type mismatch");
     EXPECT_EQ(failure(""), "Type mismatch");

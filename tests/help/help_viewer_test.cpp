@@ -2,6 +2,7 @@
 // F1, the search pane, Unload, and what the user is told when the file or a topic is missing.
 #include "DialogRecorder.h"
 #include "HelpTestFolders.h"
+#include "WizardDriver.h"
 #include "dialogs/HTMLHelpViewer.h"
 #include "wizard/frmWizard.h"
 
@@ -171,14 +172,22 @@ TEST_F(HelpViewer, AHelpFileInAnotherFolderReplacesTheOneRegisteredBefore)
 }
 
 // The wizard's Help button opens the topic of the step shown; F1 opens the window's help context,
-// which is 1 until Next moves on. Both use the one help window.
+// which Next sets and Back leaves as it was. Both use the one help window.
 TEST_F(HelpViewer, WizardHelpButtonOnStep3OpensContext3AndF1OpensTheHelpContext)
 {
+    ScratchDatabase db(QStringLiteral("help"));
+    db.exec({QStringLiteral("CREATE TABLE a (x INT)")});
     frmWizard wizard(folder.path());
     wizard.show();
     ASSERT_EQ(wizard.HelpFile(), helpFileIn(folder));
+    WizardDriver ui(wizard, dialogs);
+    ui.reachFieldStep(db.name(), {QStringLiteral("a")});
+    ui.next();
+    ui.back();
+    ASSERT_EQ(ui.step(), 3);
+    ASSERT_EQ(wizard.HelpContext(), 4);
+    dialogs.clear();
 
-    wizard.Choices().CurrentStep = 3;
     QTest::mouseClick(wizard.findChild<QPushButton*>(QStringLiteral("cmdHelp")), Qt::LeftButton);
     ASSERT_EQ(visibleHelpWindows().size(), 1);
     HelpWindow* window = visibleHelpWindows().first();
@@ -186,6 +195,6 @@ TEST_F(HelpViewer, WizardHelpButtonOnStep3OpensContext3AndF1OpensTheHelpContext)
 
     QTest::keyClick(&wizard, Qt::Key_F1);
     EXPECT_EQ(visibleHelpWindows(), QList<HelpWindow*>{window});
-    EXPECT_EQ(window->currentTopic().fileName(), QStringLiteral("step1-connection.html"));
+    EXPECT_EQ(window->currentTopic().fileName(), QStringLiteral("step4-options.html"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }

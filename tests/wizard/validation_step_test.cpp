@@ -127,8 +127,13 @@ TEST_F(ValidationStep, LimitsShowUncheckedWhenMaxIsZeroYetBothNumbersStay)
 {
     db.exec({QStringLiteral("CREATE TABLE a (x INT, y INT)"), QStringLiteral("CREATE TABLE b (z INT)")});
     reachValidation();
-    field(0, 1).MinValue = 5;
-    field(0, 1).MaxValue = 0;
+    clickNode("Field2");
+    ui.get<QCheckBox>("chkLimits")->setChecked(true);
+    ui.type("txtMin", QStringLiteral("5"));
+    ui.type("txtMax", QStringLiteral("0"));
+    ASSERT_EQ(field(0, 1).MinValue, 5);
+    ASSERT_EQ(field(0, 1).MaxValue, 0);
+    clickNode("Field1");
     clickNode("Field2");
     EXPECT_FALSE(ui.get<QCheckBox>("chkLimits")->isChecked());
     EXPECT_FALSE(box("txtMin")->isEnabled());

@@ -1,21 +1,24 @@
-// Step 5: the validation tree, the rule controls that edit the current field's rule in place, and
-// the lookup column selector.
-#include "wizard/frmWizard.h"
+#include "wizard/steps/ValidationPage.h"
 
-#include "wizard/TreeNode.h"
-
+#include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
-#include "dialogs/frmHelp.h"
 #include "wizard/NumberText.h"
+#include "wizard/TreeNode.h"
 #include "wizard/cDB.h"
 #include "wizard/cMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -27,13 +30,10 @@ bool isTextType(const QString& baseType)
 
 }  // namespace
 
-void frmWizard::connectValidationPanel()
+ValidationPage::ValidationPage(WizardSession& shared, WizardStep& standIn, QWidget* parent)
+    : WizardStep(shared, 5, parent), m_standIn(standIn)
 {
-    cmbfk->setEditable(true);
-    cmbfk->lineEdit()->setReadOnly(true);
-    cmbfk->setInsertPolicy(QComboBox::NoInsert);
-    cmbfk->installEventFilter(this);
-
+    setupUi();
     connect(trvValidate, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { LoadRuleControls(item); });
     connect(chkNulls, &QCheckBox::toggled, this, [this](bool on) {
         if (ChosenField* f = CurrentChosenField())
@@ -54,42 +54,121 @@ void frmWizard::connectValidationPanel()
         if (ChosenField* f = CurrentChosenField())
             f->LookupTarget = cmbfk->itemText(index);
     });
-    connect(cmdhelpParent, &QPushButton::clicked, this, [this] { ShowFieldHelp(1); });
+    connect(cmdhelpParent, &QPushButton::clicked, this, [this] { session().showFieldHelp(1); });
 }
 
-ChosenField* frmWizard::CurrentChosenField()
+void ValidationPage::setupUi()
+{
+    auto* layout = new QHBoxLayout(this);
+    trvValidate = named(new QTreeWidget(this), "trvValidate");
+    trvValidate->setHeaderHidden(true);
+    layout->addWidget(trvValidate, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* rules = named(new QGroupBox(QStringLiteral("Validation setup"), this), "frmValidation");
+    auto* grid = new QGridLayout(rules);
+    grid->setVerticalSpacing(2);
+    const QString charactersTip =
+        QStringLiteral("validation will succeed only if user entry include these  characters");
+    chkNulls = checkBox("chkNulls", QStringLiteral("Allow Nulls"), rules);
+    chkCharacterCheck = checkBox("chkCharacterCheck", QStringLiteral("Check For Characters"), rules);
+    chkCharacterCheck->setToolTip(charactersTip);
+    txtCharacters = lineEdit("txtCharacters", rules);
+    txtCharacters->setToolTip(charactersTip);
+    txtCharacters->setEnabled(false);
+    chkLimits = checkBox("chkLimits", QStringLiteral("Set Limits"), rules);
+    chkLimits->setToolTip(QStringLiteral("For Numeric Fields only"));
+    txtMin = lineEdit("txtMin", rules);
+    txtMax = lineEdit("txtMax", rules);
+    txtMin->setEnabled(false);
+    txtMax->setEnabled(false);
+    grid->addWidget(chkNulls, 0, 0, 1, 4);
+    grid->addWidget(chkCharacterCheck, 1, 0, 1, 2);
+    grid->addWidget(txtCharacters, 1, 2, 1, 2);
+    grid->addWidget(chkLimits, 2, 0, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Min"), rules), 3, 0);
+    grid->addWidget(txtMin, 3, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Max"), rules), 3, 2);
+    grid->addWidget(txtMax, 3, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    right->addWidget(rules);
+
+    auto* lookup = new QHBoxLayout;
+    lookup->addWidget(new QLabel(QStringLiteral("Select parent Field"), this));
+    cmbfk = named(new QComboBox(this), "cmbfk");
+    cmbfk->setMinimumWidth(120);
+    cmbfk->setEditable(true);
+    cmbfk->lineEdit()->setReadOnly(true);
+    cmbfk->setInsertPolicy(QComboBox::NoInsert);
+    cmbfk->installEventFilter(this);
+    lookup->addWidget(cmbfk, 1);
+    cmdhelpParent = namedButton("cmdhelpParent", QStringLiteral("?"), this);
+    cmdhelpParent->setToolTip(QStringLiteral("What are lookup columns?"));
+    cmdhelpParent->setFixedWidth(28);
+    lookup->addWidget(cmdhelpParent);
+    right->addLayout(lookup);
+    layout->addLayout(right, 1);
+}
+
+bool ValidationPage::validating() const
+{
+    const ScriptOptions& o = choices().Options;
+    return o.CreateLookupColumns || o.PhpValidate;
+}
+
+// Nothing to validate: the stand-in's page is shown under this step's titles, and Next moves on
+// to the step after this one as usual.
+WizardStep* ValidationPage::pageShown()
+{
+    return validating() ? this : &m_standIn;
+}
+
+// The tree is rebuilt on every entry with validation wanted, also when coming back.
+void ValidationPage::enter(bool)
+{
+    cmbfk->clear();
+    if (!validating())
+        return;
+    cmbfk->setEnabled(true);
+    BuildValidationTree();
+    if (choices().Options.CreateLookupColumns)
+        PrefillLookupColumns();
+}
+
+ChosenField* ValidationPage::CurrentChosenField()
 {
     const auto [table, field] = m_currentField;
-    if (table < 0 || table >= m_choices.SelectedTables.size())
+    QList<SelectedTable>& tables = choices().SelectedTables;
+    if (table < 0 || table >= tables.size())
         return nullptr;
-    QList<ChosenField>& fields = m_choices.SelectedTables[table].ChosenFields;
+    QList<ChosenField>& fields = tables[table].ChosenFields;
     if (field < 0 || field >= fields.size())
         return nullptr;
     return &fields[field];
 }
 
 // Text that is no 16-bit number (empty, letters, out of range) leaves the stored value alone.
-void frmWizard::SetNumberFromBox(QLineEdit* box, int16_t ChosenField::*member)
+void ValidationPage::SetNumberFromBox(QLineEdit* box, int16_t ChosenField::*member)
 {
     ChosenField* f = CurrentChosenField();
     if (!f)
         return;
-    try {
-        f->*member = toInt16(box->text());
-    } catch (const ConversionError&) {
-    }
+    if (const Int16Result number = toInt16(box->text()))
+        f->*member = number.Value;
 }
 
-void frmWizard::BuildValidationTree()
+void ValidationPage::BuildValidationTree()
 {
+    WizardChoices& c = choices();
     trvValidate->clear();
     m_validationNodes.clear();
-    QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), m_choices.Connection.DatabaseName, false);
+    QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), c.Connection.DatabaseName, false);
     trvValidate->addTopLevelItem(root);
     root->setExpanded(true);
-    const qsizetype tableCount = m_choices.SelectedTables.size();
+    const qsizetype tableCount = c.SelectedTables.size();
     for (qsizetype i = 0; i < tableCount; ++i) {
-        QTreeWidgetItem* node = makeTreeNode(QStringLiteral("Table%1").arg(i), m_choices.SelectedTables[i].TableName, false);
+        QTreeWidgetItem* node = makeTreeNode(QStringLiteral("Table%1").arg(i), c.SelectedTables[i].TableName, false);
         root->addChild(node);
         node->setExpanded(true);
         m_validationNodes.append(node);
@@ -97,12 +176,12 @@ void frmWizard::BuildValidationTree()
     int k = 1;
     for (qsizetype i = 0; i < tableCount; ++i) {
         QList<QTreeWidgetItem*> fields;
-        for (const ChosenField& field : m_choices.SelectedTables[i].ChosenFields)
+        for (const ChosenField& field : c.SelectedTables[i].ChosenFields)
             fields.append(makeTreeNode(QStringLiteral("Field%1").arg(k++), field.Name, true));
         m_validationNodes[i]->addChildren(fields);
         m_validationNodes.append(fields);
     }
-    for (SelectedTable& table : m_choices.SelectedTables) {
+    for (SelectedTable& table : c.SelectedTables) {
         for (ChosenField& field : table.ChosenFields) {
             if (!field.RuleOffered)
                 field.AllowNulls = 1;
@@ -114,22 +193,23 @@ void frmWizard::BuildValidationTree()
 // Foreign keys found on the server become lookup columns: a chosen field that refers to another
 // selected table shows that table's first chosen text column (or the referenced column when it
 // has none). A field marked once is left to the user from then on, even when he cleared it.
-void frmWizard::PrefillLookupColumns()
+void ValidationPage::PrefillLookupColumns()
 {
-    const QString database = m_choices.Connection.DatabaseName.trimmed();
+    WizardChoices& c = choices();
+    const QString databaseName = c.Connection.DatabaseName.trimmed();
     QHash<QString, qsizetype> tableIndex;
-    for (qsizetype i = 0; i < m_choices.SelectedTables.size(); ++i)
-        tableIndex.insert(m_choices.SelectedTables[i].TableName, i);
+    for (qsizetype i = 0; i < c.SelectedTables.size(); ++i)
+        tableIndex.insert(c.SelectedTables[i].TableName, i);
 
     QHash<QString, QString> displayColumn;  // parent table -> first chosen text column
     auto displayColumnOf = [&](const QString& parent) -> QString {
         if (auto it = displayColumn.constFind(parent); it != displayColumn.constEnd())
             return *it;
         QHash<QString, QString> types;
-        for (const FieldInfo& info : Database().DescribeTable(parent))
-            types.insert(info.Name, m_main.BaseTypeName(info.Type));
+        for (const FieldInfo& info : database().DescribeTable(parent))
+            types.insert(info.Name, main().BaseTypeName(info.Type));
         QString chosen;
-        for (const ChosenField& f : m_choices.SelectedTables[tableIndex.value(parent)].ChosenFields) {
+        for (const ChosenField& f : c.SelectedTables[tableIndex.value(parent)].ChosenFields) {
             if (isTextType(types.value(f.Name))) {
                 chosen = f.Name;
                 break;
@@ -139,8 +219,10 @@ void frmWizard::PrefillLookupColumns()
         return chosen;
     };
 
-    for (SelectedTable& table : m_choices.SelectedTables) {
-        const QList<ForeignKeyInfo> keys = Database().DiscoverForeignKeys(database, table.TableName);
+    for (SelectedTable& table : c.SelectedTables) {
+        // The window is repainted before each table's keys are read, which may take a while.
+        QCoreApplication::processEvents();
+        const QList<ForeignKeyInfo> keys = database().DiscoverForeignKeys(databaseName, table.TableName);
         for (ChosenField& field : table.ChosenFields) {
             if (field.IsForeignKey || !field.LookupTarget.isEmpty())
                 continue;
@@ -157,13 +239,14 @@ void frmWizard::PrefillLookupColumns()
     }
 }
 
-void frmWizard::LoadRuleControls(QTreeWidgetItem* clicked)
+void ValidationPage::LoadRuleControls(QTreeWidgetItem* clicked)
 {
+    const WizardChoices& c = choices();
     m_currentField = {0, 0};
-    const qsizetype n = m_choices.SelectedTables.size() - 1;
+    const qsizetype n = c.SelectedTables.size() - 1;
     qsizetype k = 1;
-    for (qsizetype i = 0; i < m_choices.SelectedTables.size(); ++i) {
-        for (qsizetype j = 0; j < m_choices.SelectedTables[i].ChosenFields.size(); ++j, ++k) {
+    for (qsizetype i = 0; i < c.SelectedTables.size(); ++i) {
+        for (qsizetype j = 0; j < c.SelectedTables[i].ChosenFields.size(); ++j, ++k) {
             if (n + k < m_validationNodes.size() && m_validationNodes[n + k] == clicked)
                 m_currentField = {static_cast<int16_t>(i), static_cast<int16_t>(j)};
         }
@@ -171,7 +254,7 @@ void frmWizard::LoadRuleControls(QTreeWidgetItem* clicked)
     ChosenField* f = CurrentChosenField();
     if (!f)
         return;
-    // Showing a value works like the user setting it: the handlers above store it back.
+    // Showing a value works like the user setting it: the handlers store it back.
     const ChosenField shown = *f;
     txtMax->setText(QString::number(shown.MaxValue));
     txtMin->setText(QString::number(shown.MinValue));
@@ -186,7 +269,7 @@ void frmWizard::LoadRuleControls(QTreeWidgetItem* clicked)
     // The empty first entry removes a chosen lookup column.
     cmbfk->clear();
     cmbfk->addItem(QString());
-    for (const SelectedTable& table : m_choices.SelectedTables) {
+    for (const SelectedTable& table : c.SelectedTables) {
         for (const ChosenField& field : table.ChosenFields)
             cmbfk->addItem(table.TableName + QLatin1Char('.') + field.Name);
     }
@@ -196,7 +279,7 @@ void frmWizard::LoadRuleControls(QTreeWidgetItem* clicked)
     cmbfk->setEditText(text);
 }
 
-bool frmWizard::eventFilter(QObject* watched, QEvent* event)
+bool ValidationPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && watched == cmbfk && cmbfk->count() == 0) {
         showMessage(this,
@@ -205,16 +288,5 @@ bool frmWizard::eventFilter(QObject* watched, QEvent* event)
         trvValidate->setFocus();
         return true;
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmWizard::ShowFieldHelp(int topic)
-{
-    if (!m_fieldHelp) {
-        m_fieldHelp = new frmHelp(this);
-        m_fieldHelp->SetHelpViewer(&helpViewer());
-    }
-    m_fieldHelp->SetHelpFile(m_helpFile);
-    m_fieldHelp->HelpTopic = static_cast<int16_t>(topic);
-    m_fieldHelp->ShowModal();
+    return WizardStep::eventFilter(watched, event);
 }

@@ -1,0 +1,189 @@
+#include "wizard/steps/FieldsPage.h"
+
+#include "dialogs/NamedWidgets.h"
+#include "dialogs/UserDialogs.h"
+#include "wizard/TreeNode.h"
+#include "wizard/cDB.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QPushButton>
+#include <QSet>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+FieldsPage::FieldsPage(WizardSession& shared, QWidget* parent) : WizardStep(shared, 3, parent)
+{
+    setupUi();
+    connect(cSelAll, &QPushButton::clicked, this, [this] { SetAllFieldChecks(true); });
+    connect(cSelNone, &QPushButton::clicked, this, [this] { SetAllFieldChecks(false); });
+    connect(&shared, &WizardSession::tableSourceChanged, this, &FieldsPage::ClearFieldTree);
+}
+
+void FieldsPage::setupUi()
+{
+    auto* layout = new QHBoxLayout(this);
+    trvFields = named(new QTreeWidget(this), "trvFields");
+    trvFields->setHeaderHidden(true);
+    auto* side = new QVBoxLayout;
+    cSelAll = namedButton("cSelAll", QStringLiteral("Select All"), this);
+    cSelNone = namedButton("cSelNone", QStringLiteral("Select None"), this);
+    side->addWidget(cSelAll);
+    side->addWidget(cSelNone);
+    side->addStretch(1);
+    layout->addWidget(trvFields, 1);
+    layout->addLayout(side);
+}
+
+// The tree is built afresh on the way forward and kept as it is on the way back.
+void FieldsPage::enter(bool comingBack)
+{
+    if (comingBack)
+        return;
+    BuildFieldTree();
+    QCoreApplication::processEvents();
+}
+
+bool FieldsPage::leave()
+{
+    if (!CollectChosenFields()) {
+        showMessage(this, QStringLiteral("An error in this step has occured, please check the settings"),
+                    MessageIcon::Exclamation);
+        return false;
+    }
+    return session().confirmRequiredColumnsLeftOut(false, this);
+}
+
+void FieldsPage::ClearFieldTree()
+{
+    trvFields->clear();
+    m_fieldNodes.clear();
+}
+
+// A table that was in the tree before keeps its check marks; a table or column new to the tree
+// comes checked.
+void FieldsPage::BuildFieldTree()
+{
+    QHash<std::pair<QString, QString>, Qt::CheckState> marks;  // (table, column or empty) -> mark
+    if (QTreeWidgetItem* oldRoot = trvFields->topLevelItem(0)) {
+        for (int t = 0; t < oldRoot->childCount(); ++t) {
+            QTreeWidgetItem* table = oldRoot->child(t);
+            marks.insert({table->text(0), QString()}, table->checkState(0));
+            for (int f = 0; f < table->childCount(); ++f)
+                marks.insert({table->text(0), table->child(f)->text(0)}, table->child(f)->checkState(0));
+        }
+    }
+    ClearFieldTree();
+    auto keepMark = [&marks](QTreeWidgetItem* node, const QString& table, const QString& column) {
+        if (auto it = marks.constFind({table, column}); it != marks.constEnd())
+            node->setCheckState(0, *it);
+        return node;
+    };
+
+    // The tree is built while detached from the view and inserted in one step, so its size
+    // does not multiply the view's work.
+    const WizardChoices& c = choices();
+    QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), c.Connection.DatabaseName, true);
+    const qsizetype tableCount = c.SelectedTables.size();
+    m_fieldNodes.reserve(tableCount);
+    QList<QList<QTreeWidgetItem*>> fieldsOfTable(tableCount);
+    int k = 1;
+    for (qsizetype i = 0; i < tableCount; ++i) {
+        const QString& name = c.SelectedTables[i].TableName;
+        m_fieldNodes.append(keepMark(makeTreeNode(QStringLiteral("Table%1").arg(i), name, true), name, {}));
+        for (const QString& column : database().ListColumnNames(name))
+            fieldsOfTable[i].append(keepMark(makeTreeNode(QStringLiteral("Field%1").arg(k++), column, true), name, column));
+    }
+    for (qsizetype i = 0; i < tableCount; ++i) {
+        m_fieldNodes[i]->addChildren(fieldsOfTable[i]);
+        m_fieldNodes.append(fieldsOfTable[i]);
+    }
+    root->addChildren(m_fieldNodes.mid(0, tableCount));
+    trvFields->addTopLevelItem(root);
+    root->setExpanded(true);
+    for (qsizetype i = 0; i < tableCount; ++i)
+        m_fieldNodes[i]->setExpanded(true);
+    trvFields->setCurrentItem(root);
+    QCoreApplication::processEvents();
+}
+
+void FieldsPage::SetAllFieldChecks(bool checked)
+{
+    const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
+    for (int i = 0; i < trvFields->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* root = trvFields->topLevelItem(i);
+        root->setCheckState(0, state);
+        for (int t = 0; t < root->childCount(); ++t) {
+            QTreeWidgetItem* table = root->child(t);
+            table->setCheckState(0, state);
+            for (int f = 0; f < table->childCount(); ++f)
+                table->child(f)->setCheckState(0, state);
+        }
+    }
+}
+
+// The chosen fields are the checked field nodes of each table, taken by the nodes' own texts in
+// tree order (the table's column order), so a column added or dropped on the server meanwhile
+// cannot shift a check mark onto another name. A column that no longer exists is left out.
+// A field chosen before keeps its rule and lookup column. Columns left out that a new record
+// cannot do without are noted for the warning about adding records.
+bool FieldsPage::CollectChosenFields()
+{
+    session().setRequiredLeftOut({});
+    QStringList requiredLeftOut;
+    WizardChoices& c = choices();
+    const qsizetype tableCount = c.SelectedTables.size();
+    for (qsizetype i = 0; i < tableCount && i < m_fieldNodes.size(); ++i) {
+        SelectedTable& table = c.SelectedTables[i];
+        const QList<FieldInfo> described = database().DescribeTable(table.TableName);
+        // A lost connection has been reported on its own: the table is not to blame.
+        if (described.isEmpty() && database().ConnectionLost())
+            return false;
+        QStringList columns;
+        for (const FieldInfo& column : described)
+            columns << column.Name;
+        if (columns.isEmpty()) {
+            showMessage(this,
+                        QStringLiteral("The columns of table %1 cannot be read: it may have been dropped or "
+                                       "renamed on the server. Go back to the table selection and choose the "
+                                       "tables again.")
+                            .arg(table.TableName),
+                        MessageIcon::Exclamation);
+            return false;
+        }
+        const QList<ChosenField> before = std::exchange(table.ChosenFields, {});
+        const QSet<QString> existing(columns.begin(), columns.end());
+        QTreeWidgetItem* tableNode = m_fieldNodes[i];
+        for (int f = 0; f < tableNode->childCount(); ++f) {
+            QTreeWidgetItem* node = tableNode->child(f);
+            if (node->checkState(0) != Qt::Unchecked && existing.contains(node->text(0))) {
+                const QString name = node->text(0);
+                const auto kept = std::find_if(before.begin(), before.end(),
+                                               [&name](const ChosenField& chosen) { return chosen.Name == name; });
+                ChosenField field;
+                field.Name = name;
+                table.ChosenFields.append(kept != before.end() ? *kept : field);
+            }
+        }
+        for (const FieldInfo& column : described) {
+            const bool chosen = std::any_of(table.ChosenFields.begin(), table.ChosenFields.end(),
+                                            [&column](const ChosenField& f) { return f.Name == column.Name; });
+            if (column.NeedsValue && !chosen)
+                requiredLeftOut << table.TableName + QLatin1Char('.') + column.Name;
+        }
+        if (table.ChosenFields.isEmpty()) {
+            showMessage(this,
+                        QStringLiteral("You didn't select any fields in table ") + table.TableName
+                            + QStringLiteral(". Please select at least 1 field per table"),
+                        MessageIcon::Exclamation);
+            return false;
+        }
+    }
+    session().setRequiredLeftOut(requiredLeftOut);
+    session().removeLookupsToUnchosenColumns(this);
+    return true;
+}

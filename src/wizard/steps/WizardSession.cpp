@@ -1,0 +1,115 @@
+#include "wizard/steps/WizardSession.h"
+
+#include "dialogs/HTMLHelpViewer.h"
+#include "dialogs/UserDialogs.h"
+#include "dialogs/frmHelp.h"
+#include "wizard/cDB.h"
+#include "wizard/cMain.h"
+
+#include <QSet>
+
+WizardSession::WizardSession(WizardChoices& choices, const cMain& main, const QString& programFolder,
+                             QWidget* window)
+    : m_choices(choices),
+      m_main(main),
+      m_programFolder(programFolder),
+      m_window(window),
+      m_helpFile(programFolder + QStringLiteral("/Quillmere OnLine Help.qch"))
+{
+}
+
+WizardSession::~WizardSession() = default;
+
+cDB& WizardSession::database()
+{
+    if (!m_db) {
+        m_db = std::make_unique<cDB>([this](const QString& text) { showMessage(m_window, text); });
+        m_db->SetConnectionLostHandler([this](const QString& reason) { emit connectionLost(reason); });
+    }
+    return *m_db;
+}
+
+HTMLHelpViewer& WizardSession::helpViewer()
+{
+    if (!m_helpViewer)
+        m_helpViewer = std::make_unique<HTMLHelpViewer>();
+    return *m_helpViewer;
+}
+
+void WizardSession::showHelpTopic(int context)
+{
+    HTMLHelpViewer& viewer = helpViewer();
+    viewer.SetHelpFile(m_helpFile);
+    viewer.ShowContext(context);
+}
+
+void WizardSession::showFieldHelp(int topic)
+{
+    if (!m_fieldHelp) {
+        m_fieldHelp = new frmHelp(m_window);
+        m_fieldHelp->SetHelpViewer(&helpViewer());
+    }
+    m_fieldHelp->SetHelpFile(m_helpFile);
+    m_fieldHelp->HelpTopic = static_cast<int16_t>(topic);
+    m_fieldHelp->ShowModal();
+}
+
+void WizardSession::useTableSource(const QString& source)
+{
+    if (source == m_tableSource)
+        return;
+    m_tableSource = source;
+    m_choices.SelectedTables.clear();
+    emit tableSourceChanged();
+}
+
+bool WizardSession::confirmRequiredColumnsLeftOut(bool leavingOptions, QWidget* parent)
+{
+    if (!leavingOptions)
+        m_requiredLeftOutAccepted = false;
+    const bool adding = m_choices.Options.AllowAdd || (!leavingOptions && !m_optionsChosen);
+    if (m_requiredLeftOut.isEmpty() || !adding || m_requiredLeftOutAccepted)
+        return true;
+    constexpr qsizetype kNamed = 10;
+    QString columns = m_requiredLeftOut.mid(0, kNamed).join(QStringLiteral(", "));
+    if (m_requiredLeftOut.size() > kNamed)
+        columns += QStringLiteral(" and %1 more").arg(m_requiredLeftOut.size() - kNamed);
+    const QString why = QStringLiteral("A new record cannot be saved without them (they cannot be empty and have "
+                                       "no default), so the site's add form will always fail");
+    const QString text =
+        leavingOptions
+            ? QStringLiteral("Adding records is allowed, but these columns were left out on step 3: %1.\n\n%2. "
+                             "Go on anyway?")
+                  .arg(columns, why)
+            : QStringLiteral("These columns are left out: %1.\n\n%2 unless adding records is switched off on the "
+                             "next step. Go on anyway?")
+                  .arg(columns, why);
+    if (showMessage(parent, text, MessageIcon::Exclamation, MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    m_requiredLeftOutAccepted = true;
+    return true;
+}
+
+void WizardSession::removeLookupsToUnchosenColumns(QWidget* parent)
+{
+    QSet<QString> chosen;
+    for (const SelectedTable& table : std::as_const(m_choices.SelectedTables)) {
+        for (const ChosenField& field : table.ChosenFields)
+            chosen.insert(table.TableName + QLatin1Char('.') + field.Name);
+    }
+    QStringList removed;
+    for (SelectedTable& table : m_choices.SelectedTables) {
+        for (ChosenField& field : table.ChosenFields) {
+            if (!field.LookupTarget.isEmpty() && !chosen.contains(field.LookupTarget)) {
+                removed << table.TableName + QLatin1Char('.') + field.Name;
+                field.LookupTarget.clear();
+            }
+        }
+    }
+    if (!removed.isEmpty())
+        showMessage(parent,
+                    QStringLiteral("The column shown by these lookup columns is no longer chosen, so they were "
+                                   "removed: %1.")
+                        .arg(removed.join(QStringLiteral(", "))),
+                    MessageIcon::Information);
+}

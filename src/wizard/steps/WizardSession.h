@@ -1,0 +1,97 @@
+#pragma once
+// What the steps of the wizard share, handed to every step when it is made: the choices record,
+// the step table and saved connections (cMain), the program folder, the database, help, and the
+// few facts one step leaves for another. The wizard window owns it.
+
+#include "choices/WizardChoices.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class cDB;
+class cMain;
+class frmHelp;
+class HTMLHelpViewer;
+class QWidget;
+
+class WizardSession : public QObject {
+    Q_OBJECT
+
+public:
+    // `window` is the wizard window: the database's messages and the field-help window belong to
+    // it.
+    WizardSession(WizardChoices& choices, const cMain& main, const QString& programFolder, QWidget* window);
+    ~WizardSession() override;
+
+    WizardChoices& choices() { return m_choices; }
+    const WizardChoices& choices() const { return m_choices; }
+    const cMain& main() const { return m_main; }
+    const QString& programFolder() const { return m_programFolder; }
+
+    // The schema object, created on first use; it owns the program's one connection. A statement
+    // that finds the server gone emits connectionLost.
+    cDB& database();
+
+    // Help: the help file that Help, F1 and the field-help window open, the topic of a context
+    // number in the one help viewer of the run, and the "What's this" window with a topic.
+    const QString& helpFile() const { return m_helpFile; }
+    void showHelpTopic(int context);
+    void showFieldHelp(int topic);
+
+    // Step 1 -> step 2: the available tables are to be read again when step 2 is entered.
+    bool tablesStale() const { return m_tablesStale; }
+    void setTablesStale(bool stale) { m_tablesStale = stale; }
+
+    // The table lists, and what was chosen for their tables on the later steps, belong to one
+    // server, port and database (the "table source"). Step 1 names the source on Next: a source
+    // other than before drops the chosen tables from the record and emits tableSourceChanged, so
+    // the table and field steps start afresh.
+    void useTableSource(const QString& source);
+
+    // Whether step 4 has been left with Next once: its boxes then keep what the user set, and the
+    // user's "allow adding" counts.
+    bool optionsChosen() const { return m_optionsChosen; }
+    void setOptionsChosen(bool chosen) { m_optionsChosen = chosen; }
+
+    // Step 3 notes the columns it leaves out ("table.column") that a new record cannot do without.
+    void setRequiredLeftOut(const QStringList& columns) { m_requiredLeftOut = columns; }
+    // Adding a record fails while such a column is left out. Whether adding is allowed is chosen on
+    // step 4, after step 3, so the user is warned on leaving step 3 unless adding was already
+    // switched off there, and on leaving step 4 when adding is allowed and the warning was not
+    // answered with Yes on step 3. Yes goes on (true); No stays to change the choice (false).
+    bool confirmRequiredColumnsLeftOut(bool leavingOptions, QWidget* parent);
+
+    // A lookup column shows a chosen column of a chosen table: one whose column is no longer
+    // chosen is removed, and the user is told which.
+    void removeLookupsToUnchosenColumns(QWidget* parent);
+
+signals:
+    void tableSourceChanged();
+    void connectionLost(const QString& reason);
+    // Back was pressed on any step but the first.
+    void steppedBack();
+
+private:
+    HTMLHelpViewer& helpViewer();
+
+    WizardChoices& m_choices;
+    const cMain& m_main;
+    QString m_programFolder;
+    QWidget* m_window;
+    QString m_helpFile;
+    std::unique_ptr<cDB> m_db;
+    // The help viewer of the run, made on first use; the field-help window shares it for its link.
+    std::unique_ptr<HTMLHelpViewer> m_helpViewer;
+    // The "What's this" window deletes itself when closed by its frame.
+    QPointer<frmHelp> m_fieldHelp;
+
+    bool m_tablesStale = false;
+    QString m_tableSource;
+    bool m_optionsChosen = false;
+    QStringList m_requiredLeftOut;
+    bool m_requiredLeftOutAccepted = false;
+};
