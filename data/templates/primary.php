@@ -311,7 +311,8 @@ function qm_lookup_entry_starts(string $text, array $fieldNames): array
         $field = null;
         foreach ($fieldNames as $name) {
             $name = (string)$name;
-            if (substr($text, $p, strlen($name) + 3) === $name . '@->' && ($field === null || strlen($name) > strlen($field))) {
+            $longer = $field === null || strlen($name) > strlen($field);
+            if ($longer && substr($text, $p, strlen($name) + 3) === $name . '@->') {
                 $field = $name;
             }
         }
@@ -418,9 +419,12 @@ function qm_resolve_lookup(string $field, array $target, array $foreign): ?array
 // resolved lookup (or null).
 function qm_table_fields($ti, string $name, array $columns): array
 {
-    $chosen = isset($GLOBALS['Tables'][$ti]) && is_scalar($GLOBALS['Tables'][$ti]) ? (string)$GLOBALS['Tables'][$ti] : '';
-    $chosenNames = qm_chosen_field_names($ti, $chosen);
-    $lookups = qm_flag('FK') && isset($GLOBALS['FKInfo'][$ti]) ? qm_parse_lookups($GLOBALS['FKInfo'][$ti], $chosenNames) : [];
+    $chosen = $GLOBALS['Tables'][$ti] ?? '';
+    $chosenNames = qm_chosen_field_names($ti, is_scalar($chosen) ? (string)$chosen : '');
+    $lookups = [];
+    if (qm_flag('FK') && isset($GLOBALS['FKInfo'][$ti])) {
+        $lookups = qm_parse_lookups($GLOBALS['FKInfo'][$ti], $chosenNames);
+    }
     $foreign = null;
     $fields = [];
     foreach ($chosenNames as $fieldName) {
@@ -655,6 +659,7 @@ function qm_request_key(array $tm, ?array $source = null): ?array
     return $key;
 }
 
+// The condition that finds a record by its key: one placeholder per key column, in key order.
 function qm_key_where(array $tm, string $alias): string
 {
     $parts = [];
@@ -735,6 +740,6 @@ function qm_show_value(array $f, array $row, bool $cut): string
     if ($display === null) {
         return qm_h($cut ? qm_cut((string)$value, QM_TEXT_CUT) : (string)$value);
     }
-    $display = (string)$display;
-    return '<span class="Lookup" title="' . qm_h($value) . '">' . qm_h($cut ? qm_cut($display, QM_TEXT_CUT) : $display) . '</span>';
+    $display = $cut ? qm_cut((string)$display, QM_TEXT_CUT) : (string)$display;
+    return '<span class="Lookup" title="' . qm_h($value) . '">' . qm_h($display) . '</span>';
 }
