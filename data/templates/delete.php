@@ -4,28 +4,35 @@ define('QM_PAGE', 'delete');
 require __DIR__ . '/main.php';
 require __DIR__ . '/primary.php';
 
-$ti = qm_request_table();
-qm_require_option('Delete', 'Deleting records is not allowed.');
-$tm = qm_table($ti);
-$key = qm_request_key($tm);
-$record = $key === null ? null : qm_fetch_record($tm, $key);
-if ($record === null) {
-    qm_fail(404, 'The record was not found.');
+$request = qm_record_request('Delete', 'Deleting records is not allowed.');
+['ti' => $ti, 'tm' => $tm, 'key' => $key, 'record' => $record] = $request;
+
+$rows = [];
+foreach ($tm['fields'] as $i => $f) {
+    $rows[] = [
+        'class' => $i % 2 === 1 ? 'TableAltRow' : 'TableRow',
+        'name' => $f['name'],
+        'value' => qm_show_value($f, $record, true),
+    ];
 }
-qm_page_start('Delete a record of ' . $tm['name']);
-echo '<p class="Warning">Do you really want to delete this record? This cannot be undone.</p>', "\n";
-echo '<table class="DataTable RecordView">', "\n";
-$n = 0;
-foreach ($tm['fields'] as $f) {
-    echo '<tr class="', $n++ % 2 === 1 ? 'TableAltRow' : 'TableRow', '"><th scope="row">', qm_h($f['name']), '</th><td>',
-        qm_show_value($f, $record, true), '</td></tr>', "\n";
-}
-echo "</table>\n";
-echo '<form method="post" action="execute.php" class="Actions" id="DeleteForm">', qm_csrf_field(),
-    '<input type="hidden" name="action" value="delete"><input type="hidden" name="t" value="', qm_h($ti), '">';
+$hidden = [['action', 'delete'], ['t', $ti]];
 foreach ($key as $k) {
-    echo '<input type="hidden" name="k[]" value="', qm_h($k), '">';
+    $hidden[] = ['k[]', $k];
 }
-echo '<button type="submit" class="Button Danger" id="ConfirmDelete">Delete this record</button> ',
-    '<a href="', qm_h(qm_url('tablelist.php', array('t' => $ti))), '" class="Cancel">Cancel</a></form>', "\n";
+$listUrl = qm_url('tablelist.php', ['t' => $ti]);
+
+qm_page_start('Delete a record of ' . $tm['name']);
+?>
+<p class="Warning">Do you really want to delete this record? This cannot be undone.</p>
+<table class="DataTable RecordView">
+<?php foreach ($rows as $row) : ?>
+<tr class="<?= $row['class'] ?>"><th scope="row"><?= qm_h($row['name']) ?></th><td><?= $row['value'] ?></td></tr>
+<?php endforeach ?>
+</table>
+<form method="post" action="execute.php" class="Actions" id="DeleteForm"><?= qm_csrf_field() ?>
+<?php foreach ($hidden as [$name, $value]) : ?>
+<input type="hidden" name="<?= qm_h($name) ?>" value="<?= qm_h($value) ?>"><?php endforeach ?>
+<button type="submit" class="Button Danger" id="ConfirmDelete">Delete this record</button> <?php
+?><a href="<?= qm_h($listUrl) ?>" class="Cancel">Cancel</a></form>
+<?php
 qm_page_end();

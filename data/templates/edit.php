@@ -6,18 +6,8 @@ require __DIR__ . '/main.php';
 require __DIR__ . '/primary.php';
 require __DIR__ . '/validator.php';
 
-$ti = qm_request_table();
-qm_require_option('Edit', 'Editing records is not allowed.');
-$tm = qm_table($ti);
-$key = qm_request_key($tm);
-$record = $key === null ? null : qm_fetch_record($tm, $key);
-if ($record === null) {
-    qm_fail(404, 'The record was not found.');
-}
+['tm' => $tm, 'key' => $key, 'record' => $record] = qm_record_request('Edit', 'Editing records is not allowed.');
+
 qm_page_start('Edit a record of ' . $tm['name']);
-$values = array();
-foreach ($tm['fields'] as $f) {
-    $values[$f['pos']] = $record['c' . $f['pos']];
-}
-qm_render_form($tm, 'edit', $values, array(), $key, $record);
+qm_render_form($tm, 'edit', qm_record_values($tm, $record), [], $key, $record);
 qm_page_end();

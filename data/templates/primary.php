@@ -9,19 +9,18 @@ if (!defined('QM_PAGE')) {
     exit;
 }
 
-function qm_ident($name)
+function qm_ident(string $name): string
 {
-    return '`' . str_replace('`', '``', (string)$name) . '`';
+    return '`' . str_replace('`', '``', $name) . '`';
 }
 
-// One column as SHOW COLUMNS describes it, with the kind of input and display it needs.
-function qm_describe_column($row)
+// ---------------------------------------------------------------------------------------------
+// Columns
+
+// Column kinds by the type names of SHOW COLUMNS; a type not listed is a text ('char').
+function qm_kind_of_type(string $base): string
 {
-    $type = strtolower((string)$row['Type']);
-    preg_match('/^([a-z]+)(?:\((.*)\))?(.*)$/s', $type, $m);
-    $base = isset($m[1]) ? $m[1] : $type;
-    $args = isset($m[2]) ? $m[2] : '';
-    $kinds = array(
+    $kinds = [
         'tinyint' => 'int', 'smallint' => 'int', 'mediumint' => 'int', 'int' => 'int', 'integer' => 'int',
         'bigint' => 'int', 'decimal' => 'decimal', 'numeric' => 'decimal', 'dec' => 'decimal',
         'fixed' => 'decimal', 'float' => 'float', 'double' => 'float', 'real' => 'float', 'bit' => 'bit',
@@ -33,101 +32,114 @@ function qm_describe_column($row)
         'point' => 'geometry', 'linestring' => 'geometry', 'polygon' => 'geometry',
         'multipoint' => 'geometry', 'multilinestring' => 'geometry', 'multipolygon' => 'geometry',
         'geometrycollection' => 'geometry', 'inet4' => 'char', 'inet6' => 'char', 'uuid' => 'char',
-    );
-    $kind = isset($kinds[$base]) ? $kinds[$base] : 'char';
-    $values = array();
-    if ($kind === 'enum' || $kind === 'set') {
-        // The original spelling of the values, from the type text before it was lower-cased.
-        if (preg_match('/^\w+\((.*)\)/s', (string)$row['Type'], $orig)
-            && preg_match_all("/'((?:[^']|'')*)'/s", $orig[1], $vm)) {
-            foreach ($vm[1] as $v) {
-                $values[] = str_replace(array("''", '\\\\'), array("'", '\\'), $v);
-            }
+    ];
+    return $kinds[$base] ?? 'char';
+}
+
+function qm_kind_is_numeric(string $kind): bool
+{
+    return in_array($kind, ['int', 'decimal', 'float', 'bit', 'year'], true);
+}
+
+// The values of an ENUM or SET type as written in the type text ("enum('a','it''s')"), with
+// their original letter case.
+function qm_type_values(string $type): array
+{
+    $values = [];
+    if (preg_match('/^\w+\((.*)\)/s', $type, $list) && preg_match_all("/'((?:[^']|'')*)'/s", $list[1], $found)) {
+        foreach ($found[1] as $value) {
+            $values[] = str_replace(["''", '\\\\'], ["'", '\\'], $value);
         }
     }
-    $length = 0;
-    if ($kind === 'char' && ctype_digit($args)) {
-        $length = (int)$args;
-    }
-    $textLimits = array('tinytext' => 255, 'text' => 65535);
+    return $values;
+}
+
+// The most characters a text column holds; 0 where the type sets no limit worth checking.
+function qm_type_length(string $base, string $kind, string $args): int
+{
+    $textLimits = ['tinytext' => 255, 'text' => 65535];
     if (isset($textLimits[$base])) {
-        $length = $textLimits[$base];
+        return $textLimits[$base];
     }
+    return $kind === 'char' && ctype_digit($args) ? (int)$args : 0;
+}
+
+// Whether the Extra of SHOW COLUMNS marks a column the server computes.
+function qm_extra_is_generated(string $extra): bool
+{
+    foreach (['generated', 'virtual', 'persistent', 'stored'] as $word) {
+        if (strpos($extra, $word) !== false) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One column as SHOW COLUMNS describes it, with the kind of input and display it needs.
+function qm_describe_column(array $row): array
+{
+    $type = strtolower((string)$row['Type']);
+    preg_match('/^([a-z]+)(?:\((.*)\))?(.*)$/s', $type, $m);
+    $base = $m[1] ?? $type;
+    $kind = qm_kind_of_type($base);
+    $nullable = strtoupper((string)$row['Null']) === 'YES';
     $extra = strtolower((string)$row['Extra']);
-    return array(
+    return [
         'name' => (string)$row['Field'],
         'type' => (string)$row['Type'],
         'base' => $base,
         'kind' => $kind,
         'unsigned' => strpos($type, 'unsigned') !== false,
-        'nullable' => strtoupper((string)$row['Null']) === 'YES',
+        'nullable' => $nullable,
         'default' => $row['Default'],
-        'has_default' => $row['Default'] !== null || strtoupper((string)$row['Null']) === 'YES',
+        'has_default' => $row['Default'] !== null || $nullable,
         'auto' => strpos($extra, 'auto_increment') !== false,
-        'generated' => strpos($extra, 'generated') !== false || strpos($extra, 'virtual') !== false
-            || strpos($extra, 'persistent') !== false || strpos($extra, 'stored') !== false,
+        'generated' => qm_extra_is_generated($extra),
         'primary' => strtoupper((string)$row['Key']) === 'PRI',
-        'length' => $length,
-        'values' => $values,
-        'numeric' => in_array($kind, array('int', 'decimal', 'float', 'bit', 'year'), true),
-    );
+        'length' => qm_type_length($base, $kind, $m[2] ?? ''),
+        'values' => $kind === 'enum' || $kind === 'set' ? qm_type_values((string)$row['Type']) : [],
+        'numeric' => qm_kind_is_numeric($kind),
+    ];
+}
+
+// The kind of a column as the result metadata of a query gives it.
+function qm_result_field_kind(object $f): string
+{
+    $binary = (int)$f->charsetnr === 63;
+    $kinds = [
+        MYSQLI_TYPE_DECIMAL => 'decimal', MYSQLI_TYPE_NEWDECIMAL => 'decimal',
+        MYSQLI_TYPE_TINY => 'int', MYSQLI_TYPE_SHORT => 'int', MYSQLI_TYPE_LONG => 'int',
+        MYSQLI_TYPE_LONGLONG => 'int', MYSQLI_TYPE_INT24 => 'int',
+        MYSQLI_TYPE_FLOAT => 'float', MYSQLI_TYPE_DOUBLE => 'float',
+        MYSQLI_TYPE_TIMESTAMP => 'datetime', MYSQLI_TYPE_DATETIME => 'datetime',
+        MYSQLI_TYPE_DATE => 'date', MYSQLI_TYPE_NEWDATE => 'date',
+        MYSQLI_TYPE_TIME => 'time', MYSQLI_TYPE_YEAR => 'year', MYSQLI_TYPE_BIT => 'bit',
+        MYSQLI_TYPE_GEOMETRY => 'geometry',
+        245 => 'text',  // JSON
+        MYSQLI_TYPE_TINY_BLOB => $binary ? 'blob' : 'text', MYSQLI_TYPE_MEDIUM_BLOB => $binary ? 'blob' : 'text',
+        MYSQLI_TYPE_LONG_BLOB => $binary ? 'blob' : 'text', MYSQLI_TYPE_BLOB => $binary ? 'blob' : 'text',
+    ];
+    $type = (int)$f->type;
+    if (isset($kinds[$type])) {
+        return $kinds[$type];
+    }
+    $flags = (int)$f->flags;
+    if ($flags & MYSQLI_ENUM_FLAG) {
+        return 'enum';
+    }
+    if ($flags & MYSQLI_SET_FLAG) {
+        return 'set';
+    }
+    return $binary ? 'blob' : 'char';
 }
 
 // One column as the result metadata of a query describes it: enough for lists, searches and the
 // record view, and much cheaper to read than SHOW COLUMNS. Forms need the full description.
-function qm_describe_result_field($f)
+function qm_describe_result_field(object $f): array
 {
-    $binary = (int)$f->charsetnr === 63;
+    $kind = qm_result_field_kind($f);
     $flags = (int)$f->flags;
-    switch ((int)$f->type) {
-        case MYSQLI_TYPE_DECIMAL:
-        case MYSQLI_TYPE_NEWDECIMAL:
-            $kind = 'decimal';
-            break;
-        case MYSQLI_TYPE_TINY:
-        case MYSQLI_TYPE_SHORT:
-        case MYSQLI_TYPE_LONG:
-        case MYSQLI_TYPE_LONGLONG:
-        case MYSQLI_TYPE_INT24:
-            $kind = 'int';
-            break;
-        case MYSQLI_TYPE_FLOAT:
-        case MYSQLI_TYPE_DOUBLE:
-            $kind = 'float';
-            break;
-        case MYSQLI_TYPE_TIMESTAMP:
-        case MYSQLI_TYPE_DATETIME:
-            $kind = 'datetime';
-            break;
-        case MYSQLI_TYPE_DATE:
-        case MYSQLI_TYPE_NEWDATE:
-            $kind = 'date';
-            break;
-        case MYSQLI_TYPE_TIME:
-            $kind = 'time';
-            break;
-        case MYSQLI_TYPE_YEAR:
-            $kind = 'year';
-            break;
-        case MYSQLI_TYPE_BIT:
-            $kind = 'bit';
-            break;
-        case MYSQLI_TYPE_GEOMETRY:
-            $kind = 'geometry';
-            break;
-        case 245:  // JSON
-            $kind = 'text';
-            break;
-        case MYSQLI_TYPE_TINY_BLOB:
-        case MYSQLI_TYPE_MEDIUM_BLOB:
-        case MYSQLI_TYPE_LONG_BLOB:
-        case MYSQLI_TYPE_BLOB:
-            $kind = $binary ? 'blob' : 'text';
-            break;
-        default:
-            $kind = ($flags & MYSQLI_ENUM_FLAG) ? 'enum' : (($flags & MYSQLI_SET_FLAG) ? 'set' : ($binary ? 'blob' : 'char'));
-    }
-    return array(
+    return [
         'name' => (string)$f->orgname !== '' ? (string)$f->orgname : (string)$f->name,
         'type' => '',
         'base' => '',
@@ -140,104 +152,124 @@ function qm_describe_result_field($f)
         'generated' => false,
         'primary' => ($flags & MYSQLI_PRI_KEY_FLAG) !== 0,
         'length' => 0,
-        'values' => array(),
-        'numeric' => in_array($kind, array('int', 'decimal', 'float', 'bit', 'year'), true),
-    );
+        'values' => [],
+        'numeric' => qm_kind_is_numeric($kind),
+    ];
+}
+
+// Name => column, from SHOW COLUMNS.
+function qm_read_full_columns(string $table): array
+{
+    $columns = [];
+    foreach (qm_query('SHOW COLUMNS FROM ' . qm_ident($table)) as $row) {
+        $column = qm_describe_column($row);
+        $columns[$column['name']] = $column;
+    }
+    return $columns;
+}
+
+// Name => column, from the metadata of an empty result.
+function qm_read_result_columns(string $table): array
+{
+    global $db;
+    $columns = [];
+    $result = $db->query('SELECT * FROM ' . qm_ident($table) . ' LIMIT 0');
+    foreach ($result->fetch_fields() as $f) {
+        $column = qm_describe_result_field($f);
+        $columns[$column['name']] = $column;
+    }
+    $result->free();
+    return $columns;
 }
 
 // Name => column of a table of the database, or null when the table cannot be read. Pages with
 // forms (QM_FORMS) read the full description; the others only the result metadata.
-function qm_columns($table)
+function qm_columns(string $table): ?array
 {
-    static $cache = array();
-    if (array_key_exists($table, $cache)) {
-        return $cache[$table];
-    }
-    global $db;
-    $columns = null;
-    try {
-        if (defined('QM_FORMS')) {
-            foreach (qm_query('SHOW COLUMNS FROM ' . qm_ident($table)) as $row) {
-                $c = qm_describe_column($row);
-                $columns[$c['name']] = $c;
-            }
-        } else {
-            $result = $db->query('SELECT * FROM ' . qm_ident($table) . ' LIMIT 0');
-            foreach ($result->fetch_fields() as $f) {
-                $c = qm_describe_result_field($f);
-                $columns[$c['name']] = $c;
-            }
-            $result->free();
+    static $cache = [];
+    if (!array_key_exists($table, $cache)) {
+        try {
+            $columns = defined('QM_FORMS') ? qm_read_full_columns($table) : qm_read_result_columns($table);
+            $cache[$table] = count($columns) > 0 ? $columns : null;
+        } catch (mysqli_sql_exception $e) {
+            error_log('quillmere site: cannot read the columns of a table: ' . $e->getMessage());
+            $cache[$table] = null;
         }
-    } catch (mysqli_sql_exception $e) {
-        error_log('quillmere site: cannot read the columns of a table: ' . $e->getMessage());
-        $columns = null;
     }
-    $cache[$table] = $columns;
-    return $columns;
+    return $cache[$table];
 }
 
 // The primary key's columns in key order; empty for a table without one.
-function qm_primary_key($table, $columns)
+function qm_primary_key(string $table, array $columns): array
 {
-    $pk = array();
+    $pk = [];
     foreach ($columns as $c) {
         if ($c['primary']) {
             $pk[] = $c['name'];
         }
     }
-    if (count($pk) > 1) {
-        // The key's own order, which may differ from the column order.
-        $ordered = array();
-        foreach (qm_query('SHOW INDEX FROM ' . qm_ident($table)) as $row) {
-            if ($row['Key_name'] === 'PRIMARY') {
-                $ordered[(int)$row['Seq_in_index']] = (string)$row['Column_name'];
-            }
-        }
-        ksort($ordered);
-        if (count($ordered) === count($pk)) {
-            $pk = array_values($ordered);
+    if (count($pk) < 2) {
+        return $pk;
+    }
+    // The key's own order, which may differ from the column order.
+    $ordered = [];
+    foreach (qm_query('SHOW INDEX FROM ' . qm_ident($table)) as $row) {
+        if ($row['Key_name'] === 'PRIMARY') {
+            $ordered[(int)$row['Seq_in_index']] = (string)$row['Column_name'];
         }
     }
-    return $pk;
+    ksort($ordered);
+    return count($ordered) === count($pk) ? array_values($ordered) : $pk;
 }
 
+// ---------------------------------------------------------------------------------------------
+// What config.php says about a table
+
 // The rule of a field: "max    min   characters    nulls".
-function qm_parse_rule($text)
+function qm_parse_rule($text): array
 {
-    $rule = array('max' => 0, 'min' => 0, 'chars' => '', 'nulls' => true);
+    $rule = ['max' => 0, 'min' => 0, 'chars' => '', 'nulls' => true];
     if (is_string($text) && preg_match('/^\s*(-?\d+) {4}(-?\d+) {3}(.*) {4}(\d+)\s*$/s', $text, $m)) {
-        $rule['max'] = (int)$m[1];
-        $rule['min'] = (int)$m[2];
-        $rule['chars'] = $m[3];
-        $rule['nulls'] = $m[4] !== '0';
+        $rule = ['max' => (int)$m[1], 'min' => (int)$m[2], 'chars' => $m[3], 'nulls' => $m[4] !== '0'];
     }
     $rule['limits'] = $rule['max'] !== 0;
     return $rule;
 }
 
+// The field names of table i as the keys of $TableData give them ("i@name"), in order.
+function qm_rule_field_names($ti): array
+{
+    $prefix = $ti . '@';
+    $names = [];
+    $rules = $GLOBALS['TableData'] ?? null;
+    if (!is_array($rules)) {
+        return $names;
+    }
+    foreach (array_keys($rules) as $key) {
+        $key = (string)$key;
+        if (strlen($key) > strlen($prefix) && strncmp($key, $prefix, strlen($prefix)) === 0) {
+            $names[] = substr($key, strlen($prefix));
+        }
+    }
+    return $names;
+}
+
 // The chosen fields of table i, in order. $Tables joins them with "@", so a name that holds "@"
 // is recovered from the keys of $TableData ("i@name": the name is everything after the first "@"),
 // which are written one per chosen field in the same order.
-function qm_chosen_field_names($ti, $chosen)
+function qm_chosen_field_names($ti, string $chosen): array
 {
-    $prefix = $ti . '@';
-    $known = array();
-    if (isset($GLOBALS['TableData']) && is_array($GLOBALS['TableData'])) {
-        foreach (array_keys($GLOBALS['TableData']) as $k) {
-            $k = (string)$k;
-            if (strlen($k) > strlen($prefix) && strncmp($k, $prefix, strlen($prefix)) === 0) {
-                $known[] = substr($k, strlen($prefix));
-            }
-        }
+    if ($chosen === '') {
+        return [];
     }
-    if ($chosen === '' || implode('@', $known) === $chosen) {
-        return $chosen === '' ? array() : $known;
+    $known = qm_rule_field_names($ti);
+    if (implode('@', $known) === $chosen) {
+        return $known;
     }
     // $Tables differs from the $TableData keys (edited by hand): it decides which fields are
-    // shown, and a run of its pieces that makes a known name is taken as that one name.
+    // shown, and the longest run of its pieces that makes a known name is taken as that one name.
     $parts = explode('@', $chosen);
-    $names = array();
+    $names = [];
     for ($i = 0, $count = count($parts); $i < $count; $i += $take) {
         $take = 1;
         $name = $parts[$i];
@@ -253,164 +285,124 @@ function qm_chosen_field_names($ti, $chosen)
     return $names;
 }
 
-// [field, target] of each entry "field@->target;" of a lookup text. An entry starts where a
-// chosen field's name and "@->" follow the start of the text or a ";", so names holding ";" or
-// "@" keep their entries; without the field names the text is split at every ";".
-function qm_lookup_entries($text, $fieldNames)
+// [field, target] of each entry "field@->target;", the text split at every ";".
+function qm_split_lookup_entries(string $text): array
 {
-    $out = array();
-    if ($fieldNames === null) {
-        foreach (explode(';', $text) as $entry) {
-            $at = strpos($entry, '@->');
-            if ($at !== false) {
-                $out[] = array(substr($entry, 0, $at), substr($entry, $at + 3));
-            }
+    $out = [];
+    foreach (explode(';', $text) as $entry) {
+        $at = strpos($entry, '@->');
+        if ($at !== false) {
+            $out[] = [substr($entry, 0, $at), substr($entry, $at + 3)];
         }
-        return $out;
-    }
-    $candidates = array(0);
-    for ($p = strpos($text, ';'); $p !== false; $p = strpos($text, ';', $p + 1)) {
-        $candidates[] = $p + 1;
-    }
-    $starts = array();
-    foreach ($candidates as $p) {
-        $field = null;
-        foreach ($fieldNames as $name) {
-            $name = (string)$name;
-            if (substr($text, $p, strlen($name) + 3) === $name . '@->' && ($field === null || strlen($name) > strlen($field))) {
-                $field = $name;
-            }
-        }
-        if ($field !== null) {
-            $starts[] = array($p, $field);
-        }
-    }
-    foreach ($starts as $i => $start) {
-        list($p, $field) = $start;
-        $end = isset($starts[$i + 1]) ? $starts[$i + 1][0] - 1 : strlen($text);
-        $target = substr($text, $p + strlen($field) + 3, $end - $p - strlen($field) - 3);
-        if (!isset($starts[$i + 1]) && substr($target, -1) === ';') {
-            $target = substr($target, 0, -1);
-        }
-        $out[] = array($field, $target);
     }
     return $out;
 }
 
-// field => [table, column] of the lookup entries "field@->table.column;" of one table.
-function qm_parse_lookups($text, $fieldNames = null)
+// [offset, field] of each place where an entry starts: the start of the text or the place after
+// a ";", followed by a chosen field's name (the longest that fits) and "@->".
+function qm_lookup_entry_starts(string $text, array $fieldNames): array
 {
-    $out = array();
+    $candidates = [0];
+    for ($p = strpos($text, ';'); $p !== false; $p = strpos($text, ';', $p + 1)) {
+        $candidates[] = $p + 1;
+    }
+    $starts = [];
+    foreach ($candidates as $p) {
+        $field = null;
+        foreach ($fieldNames as $name) {
+            $name = (string)$name;
+            $longer = $field === null || strlen($name) > strlen($field);
+            if ($longer && substr($text, $p, strlen($name) + 3) === $name . '@->') {
+                $field = $name;
+            }
+        }
+        if ($field !== null) {
+            $starts[] = [$p, $field];
+        }
+    }
+    return $starts;
+}
+
+// [field, target] of each entry "field@->target;" of a lookup text. An entry starts where a
+// chosen field's name and "@->" follow the start of the text or a ";", so names holding ";" or
+// "@" keep their entries; without the field names the text is split at every ";".
+function qm_lookup_entries(string $text, ?array $fieldNames): array
+{
+    if ($fieldNames === null) {
+        return qm_split_lookup_entries($text);
+    }
+    $starts = qm_lookup_entry_starts($text, $fieldNames);
+    $out = [];
+    foreach ($starts as $i => [$p, $field]) {
+        $last = !isset($starts[$i + 1]);
+        $end = $last ? strlen($text) : $starts[$i + 1][0] - 1;
+        $from = $p + strlen($field) + 3;
+        $target = substr($text, $from, $end - $from);
+        if ($last && substr($target, -1) === ';') {
+            $target = substr($target, 0, -1);
+        }
+        $out[] = [$field, $target];
+    }
+    return $out;
+}
+
+// Where "table.column" splits: a table name may itself hold a dot, so a split that names a table
+// of the site is preferred to the first dot. Null without a dot.
+function qm_lookup_target_split(string $target, array $tables): ?int
+{
+    $split = null;
+    for ($p = strpos($target, '.'); $p !== false; $p = strpos($target, '.', $p + 1)) {
+        if (in_array(substr($target, 0, $p), $tables, true)) {
+            return $p;
+        }
+        $split = $split ?? $p;
+    }
+    return $split;
+}
+
+// field => [table, column] of the lookup entries "field@->table.column;" of one table.
+function qm_parse_lookups($text, ?array $fieldNames = null): array
+{
+    $out = [];
     if (!is_string($text)) {
         return $out;
     }
     $tables = qm_table_names();
-    foreach (qm_lookup_entries($text, $fieldNames) as $entry) {
-        list($field, $target) = $entry;
-        // A table name may itself hold a dot: prefer a split that names a table of the site.
-        $split = null;
-        for ($p = strpos($target, '.'); $p !== false; $p = strpos($target, '.', $p + 1)) {
-            if ($split === null) {
-                $split = $p;
-            }
-            if (in_array(substr($target, 0, $p), $tables, true)) {
-                $split = $p;
-                break;
-            }
+    foreach (qm_lookup_entries($text, $fieldNames) as [$field, $target]) {
+        $split = qm_lookup_target_split($target, $tables);
+        if ($field !== '' && $split !== null) {
+            $out[$field] = [substr($target, 0, $split), substr($target, $split + 1)];
         }
-        if ($field === '' || $split === null) {
-            continue;
-        }
-        $out[$field] = array(substr($target, 0, $split), substr($target, $split + 1));
     }
     return $out;
 }
 
 // Foreign keys of a table: column => [parent table, parent column].
-function qm_foreign_keys($table)
+function qm_foreign_keys(string $table): array
 {
-    $out = array();
+    $out = [];
     $rows = qm_query('SELECT COLUMN_NAME, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME'
         . ' FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?'
-        . ' AND REFERENCED_TABLE_NAME IS NOT NULL', array($table));
+        . ' AND REFERENCED_TABLE_NAME IS NOT NULL', [$table]);
     foreach ($rows as $row) {
-        $out[$row['COLUMN_NAME']][] = array($row['REFERENCED_TABLE_NAME'], $row['REFERENCED_COLUMN_NAME']);
+        $out[$row['COLUMN_NAME']][] = [$row['REFERENCED_TABLE_NAME'], $row['REFERENCED_COLUMN_NAME']];
     }
     return $out;
 }
 
-// Everything a page needs to know about table i of config.php.
-function qm_table($ti)
-{
-    static $cache = array();
-    if (isset($cache[$ti])) {
-        return $cache[$ti];
-    }
-    $names = qm_table_names();
-    $name = $names[$ti];
-    $columns = qm_columns($name);
-    if ($columns === null) {
-        qm_fail(404, 'The table ' . $name . ' cannot be opened.');
-    }
-    $chosen = isset($GLOBALS['Tables'][$ti]) && is_scalar($GLOBALS['Tables'][$ti]) ? (string)$GLOBALS['Tables'][$ti] : '';
-    $chosenNames = qm_chosen_field_names($ti, $chosen);
-    $lookups = array();
-    if (qm_flag('FK') && isset($GLOBALS['FKInfo'][$ti])) {
-        $lookups = qm_parse_lookups($GLOBALS['FKInfo'][$ti], $chosenNames);
-    }
-    $foreign = null;
-    $fields = array();
-    foreach ($chosenNames as $fieldName) {
-        if (!isset($columns[$fieldName])) {
-            error_log('quillmere site: column ' . $fieldName . ' of ' . $name . ' is not in the database');
-            continue;
-        }
-        $key = $ti . '@' . $fieldName;
-        $ruleText = isset($GLOBALS['TableData'][$key]) ? $GLOBALS['TableData'][$key] : null;
-        $field = array(
-            'pos' => count($fields),
-            'name' => $fieldName,
-            'col' => $columns[$fieldName],
-            'rule' => qm_parse_rule($ruleText),
-            'lookup' => null,
-        );
-        if (isset($lookups[$fieldName])) {
-            if ($foreign === null) {
-                $foreign = qm_foreign_keys($name);
-            }
-            $field['lookup'] = qm_resolve_lookup($fieldName, $lookups[$fieldName], $foreign);
-        }
-        $fields[] = $field;
-    }
-    if (count($fields) === 0) {
-        qm_fail(404, 'The table ' . $name . ' has no columns to show.');
-    }
-    $table = array(
-        'index' => $ti,
-        'name' => $name,
-        'columns' => $columns,
-        'fields' => $fields,
-        'pk' => qm_primary_key($name, $columns),
-    );
-    $cache[$ti] = $table;
-    return $table;
-}
-
 // The parent column a lookup matches the field against: the foreign key's referenced column where
 // the schema has one, else the parent's primary key; null when neither can be found.
-function qm_resolve_lookup($field, $target, $foreign)
+function qm_resolve_lookup(string $field, array $target, array $foreign): ?array
 {
-    list($parent, $display) = $target;
+    [$parent, $display] = $target;
     $parentColumns = qm_columns($parent);
     if ($parentColumns === null || !isset($parentColumns[$display])) {
         return null;
     }
     $ref = null;
-    if (isset($foreign[$field])) {
-        foreach ($foreign[$field] as $fk) {
-            if ($fk[0] === $parent && isset($parentColumns[$fk[1]])) {
-                $ref = $fk[1];
-            }
+    foreach ($foreign[$field] ?? [] as [$fkTable, $fkColumn]) {
+        if ($fkTable === $parent && isset($parentColumns[$fkColumn])) {
+            $ref = $fkColumn;
         }
     }
     if ($ref === null) {
@@ -420,11 +412,74 @@ function qm_resolve_lookup($field, $target, $foreign)
         }
         $ref = $pk[0];
     }
-    return array('table' => $parent, 'display' => $display, 'ref' => $ref);
+    return ['table' => $parent, 'display' => $display, 'ref' => $ref];
 }
 
+// The chosen fields of table i that the database has, in order: position, name, column, rule and
+// resolved lookup (or null).
+function qm_table_fields($ti, string $name, array $columns): array
+{
+    $chosen = $GLOBALS['Tables'][$ti] ?? '';
+    $chosenNames = qm_chosen_field_names($ti, is_scalar($chosen) ? (string)$chosen : '');
+    $lookups = [];
+    if (qm_flag('FK') && isset($GLOBALS['FKInfo'][$ti])) {
+        $lookups = qm_parse_lookups($GLOBALS['FKInfo'][$ti], $chosenNames);
+    }
+    $foreign = null;
+    $fields = [];
+    foreach ($chosenNames as $fieldName) {
+        if (!isset($columns[$fieldName])) {
+            error_log('quillmere site: column ' . $fieldName . ' of ' . $name . ' is not in the database');
+            continue;
+        }
+        $lookup = null;
+        if (isset($lookups[$fieldName])) {
+            $foreign = $foreign ?? qm_foreign_keys($name);
+            $lookup = qm_resolve_lookup($fieldName, $lookups[$fieldName], $foreign);
+        }
+        $fields[] = [
+            'pos' => count($fields),
+            'name' => $fieldName,
+            'col' => $columns[$fieldName],
+            'rule' => qm_parse_rule($GLOBALS['TableData'][$ti . '@' . $fieldName] ?? null),
+            'lookup' => $lookup,
+        ];
+    }
+    return $fields;
+}
+
+// Everything a page needs to know about table i of config.php: index, name, columns, fields and
+// primary key. A table the server cannot open, or without a field to show, ends the page.
+function qm_table($ti): array
+{
+    static $cache = [];
+    if (isset($cache[$ti])) {
+        return $cache[$ti];
+    }
+    $name = qm_table_names()[$ti];
+    $columns = qm_columns($name);
+    if ($columns === null) {
+        qm_fail(404, 'The table ' . $name . ' cannot be opened.');
+    }
+    $fields = qm_table_fields($ti, $name, $columns);
+    if (count($fields) === 0) {
+        qm_fail(404, 'The table ' . $name . ' has no columns to show.');
+    }
+    $cache[$ti] = [
+        'index' => $ti,
+        'name' => $name,
+        'columns' => $columns,
+        'fields' => $fields,
+        'pk' => qm_primary_key($name, $columns),
+    ];
+    return $cache[$ti];
+}
+
+// ---------------------------------------------------------------------------------------------
+// Counting rows
+
 // The server's estimate of a table's rows (cheap on any size of table).
-function qm_row_estimate($table)
+function qm_row_estimate(string $table): int
 {
     global $db;
     // One round trip: the name is escaped through the connection instead of bound.
@@ -434,56 +489,66 @@ function qm_row_estimate($table)
 }
 
 // Counts rows up to a limit: cost bounded by the limit, not by the table.
-function qm_count_upto($table, $limit, $where = '', $params = array())
+function qm_count_upto(string $table, int $limit, string $where = '', array $params = []): int
 {
     $rows = qm_query('SELECT COUNT(*) AS n FROM (SELECT 1 FROM ' . qm_ident($table) . ' AS t'
-        . ($where !== '' ? ' WHERE ' . $where : '') . ' LIMIT ' . ((int)$limit + 1) . ') AS x', $params);
+        . ($where !== '' ? ' WHERE ' . $where : '') . ' LIMIT ' . ($limit + 1) . ') AS x', $params);
     return (int)$rows[0]['n'];
 }
 
 // [number of rows, whether it is an estimate]. Small tables are counted exactly; a large one
 // gets the server's estimate, so no page ever waits on counting a whole big table.
-function qm_row_count($table)
+function qm_row_count(string $table): array
 {
     $estimate = qm_row_estimate($table);
     if ($estimate > QM_COUNT_LIMIT) {
-        return array($estimate, true);
+        return [$estimate, true];
     }
     $n = qm_count_upto($table, QM_COUNT_LIMIT);
     if ($n > QM_COUNT_LIMIT) {
-        return array(max($estimate, $n), true);
+        return [max($estimate, $n), true];
     }
-    return array($n, false);
+    return [$n, false];
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading records
+
+// The expression that reads a field's column for display: BLOBs as their size, long texts cut
+// when $cut, bits as a number, geometry as text.
+function qm_column_expression(array $f, string $col, bool $cut): string
+{
+    switch ($f['col']['kind']) {
+        case 'blob':
+            return 'LENGTH(' . $col . ')';
+        case 'text':
+            return $cut ? 'LEFT(' . $col . ', ' . (QM_TEXT_CUT + 1) . ')' : $col;
+        case 'bit':
+            return $col . ' + 0';
+        case 'geometry':
+            return 'ST_AsText(' . $col . ')';
+        default:
+            return $col;
+    }
+}
+
+// The display value of a lookup field: the parent's display column of the row it refers to.
+function qm_lookup_expression(array $lookup, string $col): string
+{
+    return '(SELECT lk.' . qm_ident($lookup['display']) . ' FROM ' . qm_ident($lookup['table']) . ' AS lk WHERE lk.'
+        . qm_ident($lookup['ref']) . ' = ' . $col . ' LIMIT 1)';
 }
 
 // The select list of a table's chosen fields. Columns come back as c0, c1, ... (BLOBs as their
 // size, long texts cut when $cut), lookup display values as d0, d1, ..., key columns as k0, k1.
-function qm_select_list($tm, $alias, $cut)
+function qm_select_list(array $tm, string $alias, bool $cut): string
 {
-    $parts = array();
+    $parts = [];
     foreach ($tm['fields'] as $f) {
         $col = $alias . '.' . qm_ident($f['name']);
-        switch ($f['col']['kind']) {
-            case 'blob':
-                $expr = 'LENGTH(' . $col . ')';
-                break;
-            case 'text':
-                $expr = $cut ? 'LEFT(' . $col . ', ' . (QM_TEXT_CUT + 1) . ')' : $col;
-                break;
-            case 'bit':
-                $expr = $col . ' + 0';
-                break;
-            case 'geometry':
-                $expr = 'ST_AsText(' . $col . ')';
-                break;
-            default:
-                $expr = $col;
-        }
-        $parts[] = $expr . ' AS c' . $f['pos'];
+        $parts[] = qm_column_expression($f, $col, $cut) . ' AS c' . $f['pos'];
         if ($f['lookup'] !== null) {
-            $l = $f['lookup'];
-            $parts[] = '(SELECT lk.' . qm_ident($l['display']) . ' FROM ' . qm_ident($l['table']) . ' AS lk WHERE lk.'
-                . qm_ident($l['ref']) . ' = ' . $col . ' LIMIT 1) AS d' . $f['pos'];
+            $parts[] = qm_lookup_expression($f['lookup'], $col) . ' AS d' . $f['pos'];
         }
     }
     foreach ($tm['pk'] as $j => $k) {
@@ -493,13 +558,13 @@ function qm_select_list($tm, $alias, $cut)
 }
 
 // Column name => character set (null for columns that are not texts) of a table of the database.
-function qm_column_charsets($table)
+function qm_column_charsets(string $table): array
 {
-    static $cache = array();
+    static $cache = [];
     if (!isset($cache[$table])) {
-        $cache[$table] = array();
+        $cache[$table] = [];
         $rows = qm_query('SELECT COLUMN_NAME, CHARACTER_SET_NAME FROM information_schema.COLUMNS'
-            . ' WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?', array($table));
+            . ' WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?', [$table]);
         foreach ($rows as $row) {
             $cache[$table][(string)$row['COLUMN_NAME']] = $row['CHARACTER_SET_NAME'];
         }
@@ -507,20 +572,32 @@ function qm_column_charsets($table)
     return $cache[$table];
 }
 
+// Whether a text comes back unchanged from a trip through a character set (asked of the server
+// once per text and set).
+function qm_charset_keeps(string $charset, string $value): bool
+{
+    static $checked = [];
+    $id = $charset . ':' . $value;
+    if (!isset($checked[$id])) {
+        $rows = qm_query('SELECT CAST(CONVERT(CONVERT(? USING ' . $charset . ') USING utf8mb4) AS BINARY)'
+            . ' = CAST(? AS BINARY) AS same', [$value, $value]);
+        $checked[$id] = $rows && (string)$rows[0]['same'] === '1';
+    }
+    return $checked[$id];
+}
+
 // Whether a value of the request can be compared with a column. The server refuses to compare a
 // text column with a value its character set cannot represent ("Illegal mix of collations": an
 // emoji against utf8mb3, a Greek letter against latin1, bytes that are not UTF-8 against
 // either). Such a value equals no stored text, so callers leave the comparison out instead.
 // Plain ASCII, the usual case, costs nothing; otherwise the table's character sets are read once.
-function qm_column_can_hold($table, $column, $value)
+function qm_column_can_hold(string $table, string $column, $value): bool
 {
-    static $checked = array();
     $value = (string)$value;
     if (!preg_match('/[\x80-\xff]/', $value)) {
         return true;
     }
-    $sets = qm_column_charsets($table);
-    $charset = isset($sets[$column]) ? strtolower((string)$sets[$column]) : '';
+    $charset = strtolower((string)(qm_column_charsets($table)[$column] ?? ''));
     if ($charset === '' || $charset === 'binary') {
         return true;  // compared as a number, a date or bytes: the server converts the value
     }
@@ -533,24 +610,15 @@ function qm_column_can_hold($table, $column, $value)
     if ($charset === 'utf8mb3' || $charset === 'utf8') {
         return !preg_match('/[\x{10000}-\x{10FFFF}]/u', $value);
     }
-    if (!preg_match('/^[a-z0-9_]+$/', $charset)) {
-        return false;
-    }
     // Any other character set: the value must come back unchanged from a trip through it.
-    $id = $charset . ':' . $value;
-    if (!isset($checked[$id])) {
-        $rows = qm_query('SELECT CAST(CONVERT(CONVERT(? USING ' . $charset . ') USING utf8mb4) AS BINARY)'
-            . ' = CAST(? AS BINARY) AS same', array($value, $value));
-        $checked[$id] = $rows && (string)$rows[0]['same'] === '1';
-    }
-    return $checked[$id];
+    return preg_match('/^[a-z0-9_]+$/', $charset) === 1 && qm_charset_keeps($charset, $value);
 }
 
 // Whether a value of the request can be a value of its column as the server writes it, so that a
 // key is never matched loosely: compared with a number column, 7abc would find the record 7.
-function qm_key_value_fits($c, $v)
+function qm_key_value_fits(array $c, $v): bool
 {
-    $patterns = array(
+    $patterns = [
         'int' => $c['unsigned'] ? '/^\d{1,20}$/D' : '/^-?\d{1,20}$/D',
         'decimal' => '/^-?\d{1,65}(\.\d{1,38})?$/D',
         'float' => '/^-?\d+(\.\d+)?(e[+-]?\d+)?$/Di',
@@ -558,7 +626,7 @@ function qm_key_value_fits($c, $v)
         'date' => '/^\d{4}-\d{2}-\d{2}$/D',
         'datetime' => '/^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(\.\d{1,6})?$/D',
         'time' => '/^-?\d{2,3}:\d{2}:\d{2}(\.\d{1,6})?$/D',
-    );
+    ];
     if (isset($patterns[$c['kind']])) {
         return preg_match($patterns[$c['kind']], (string)$v) === 1;
     }
@@ -569,7 +637,7 @@ function qm_key_value_fits($c, $v)
 }
 
 // Whether every value of a list fits the column of the same place (names of $tm['columns']).
-function qm_key_values_fit($tm, $names, $values)
+function qm_key_values_fit(array $tm, array $names, array $values): bool
 {
     foreach (array_values($names) as $i => $name) {
         if (!isset($tm['columns'][$name], $values[$i]) || !qm_key_value_fits($tm['columns'][$name], $values[$i])
@@ -581,7 +649,7 @@ function qm_key_values_fit($tm, $names, $values)
 }
 
 // The key of the request (k[] in key order) or null when it does not fit the table's key.
-function qm_request_key($tm, $source = null)
+function qm_request_key(array $tm, ?array $source = null): ?array
 {
     $key = qm_param_list('k', $source);
     if ($key === null || count($tm['pk']) === 0 || count($key) !== count($tm['pk'])
@@ -591,9 +659,10 @@ function qm_request_key($tm, $source = null)
     return $key;
 }
 
-function qm_key_where($tm, $alias)
+// The condition that finds a record by its key: one placeholder per key column, in key order.
+function qm_key_where(array $tm, string $alias): string
 {
-    $parts = array();
+    $parts = [];
     foreach ($tm['pk'] as $k) {
         $parts[] = $alias . '.' . qm_ident($k) . ' = ?';
     }
@@ -601,19 +670,42 @@ function qm_key_where($tm, $alias)
 }
 
 // One record by its key, or null.
-function qm_fetch_record($tm, $key)
+function qm_fetch_record(array $tm, array $key): ?array
 {
     $rows = qm_query('SELECT ' . qm_select_list($tm, 't', false) . ' FROM ' . qm_ident($tm['name'])
         . ' AS t WHERE ' . qm_key_where($tm, 't') . ' LIMIT 1', $key);
     return $rows ? $rows[0] : null;
 }
 
-// The k[] parameters that address a fetched row.
-function qm_row_key_params($tm, $row)
+// What a record page works on, read from the request ($source, else the query string) in the
+// order every record page checks it: the table (404 when unknown), the page's option (403 when
+// switched off), then as far as $needs asks: 'table' stops there, 'key' also reads the record's
+// key, 'record' also fetches the record. A key that does not fit the table's key, or names no
+// record, ends the page with 404. Returns ['ti', 'tm', 'key', 'record'].
+function qm_record_request(string $option, string $refusal, string $needs = 'record', ?array $source = null): array
 {
-    $key = array();
+    $ti = qm_request_table($source);
+    qm_require_option($option, $refusal);
+    $request = ['ti' => $ti, 'tm' => qm_table($ti), 'key' => null, 'record' => null];
+    if ($needs === 'table') {
+        return $request;
+    }
+    $request['key'] = qm_request_key($request['tm'], $source);
+    if ($request['key'] !== null && $needs === 'record') {
+        $request['record'] = qm_fetch_record($request['tm'], $request['key']);
+    }
+    if ($request['key'] === null || ($needs === 'record' && $request['record'] === null)) {
+        qm_fail(404, 'The record was not found.');
+    }
+    return $request;
+}
+
+// The k[] parameters that address a fetched row.
+function qm_row_key_params(array $tm, array $row): ?array
+{
+    $key = [];
     foreach ($tm['pk'] as $j => $k) {
-        if (!array_key_exists('k' . $j, $row) || $row['k' . $j] === null) {
+        if (!isset($row['k' . $j])) {
             return null;
         }
         $key[] = (string)$row['k' . $j];
@@ -621,26 +713,33 @@ function qm_row_key_params($tm, $row)
     return $key;
 }
 
-// A value for display, HTML-escaped: NULL marked, BLOBs as their size, long texts cut.
-function qm_show_value($f, $row, $cut)
+// A size in bytes as people read it: "512 bytes", "2 KB", "1.5 MB".
+function qm_size_text(int $bytes): string
 {
-    $v = $row['c' . $f['pos']];
-    if ($v === null) {
+    if ($bytes < 1024) {
+        return $bytes . ' bytes';
+    }
+    if ($bytes < 1048576) {
+        return round($bytes / 1024, 1) . ' KB';
+    }
+    return round($bytes / 1048576, 1) . ' MB';
+}
+
+// A value for display, HTML-escaped: NULL marked, BLOBs as their size, long texts cut, lookups
+// as the parent's display value with the stored value as its title.
+function qm_show_value(array $f, array $row, bool $cut): string
+{
+    $value = $row['c' . $f['pos']];
+    if ($value === null) {
         return '<span class="Null">NULL</span>';
     }
     if ($f['col']['kind'] === 'blob') {
-        $n = (int)$v;
-        $size = $n < 1024 ? $n . ' bytes' : ($n < 1048576 ? round($n / 1024, 1) . ' KB' : round($n / 1048576, 1) . ' MB');
-        return '<span class="Blob">[binary, ' . qm_h($size) . ']</span>';
+        return '<span class="Blob">[binary, ' . qm_h(qm_size_text((int)$value)) . ']</span>';
     }
-    $text = (string)$v;
-    if ($cut) {
-        $text = qm_cut($text, QM_TEXT_CUT);
+    $display = $f['lookup'] !== null ? $row['d' . $f['pos']] ?? null : null;
+    if ($display === null) {
+        return qm_h($cut ? qm_cut((string)$value, QM_TEXT_CUT) : (string)$value);
     }
-    $out = qm_h($text);
-    if ($f['lookup'] !== null && array_key_exists('d' . $f['pos'], $row) && $row['d' . $f['pos']] !== null) {
-        $display = (string)$row['d' . $f['pos']];
-        $out = '<span class="Lookup" title="' . qm_h($v) . '">' . qm_h($cut ? qm_cut($display, QM_TEXT_CUT) : $display) . '</span>';
-    }
-    return $out;
+    $display = $cut ? qm_cut((string)$display, QM_TEXT_CUT) : (string)$display;
+    return '<span class="Lookup" title="' . qm_h($value) . '">' . qm_h($display) . '</span>';
 }

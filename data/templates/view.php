@@ -9,74 +9,88 @@ require __DIR__ . '/primary.php';
 require __DIR__ . '/clause.php';
 require __DIR__ . '/validator.php';
 
-$ti = qm_request_table();
-qm_require_option('View', 'Viewing records is not allowed.');
-$tm = qm_table($ti);
-$key = qm_request_key($tm);
-if ($key === null) {
-    qm_fail(404, 'The record was not found.');
+// label => key (null where there is none) of the first, previous, next and last record in
+// primary key order.
+function qm_neighbour_keys(array $tm, array $key): array
+{
+    $cols = $tm['pk'];
+    $order = qm_order_sql($cols, 't', 'ASC');
+    $reverse = qm_order_sql($cols, 't', 'DESC');
+    $keyColumns = [];
+    foreach ($cols as $j => $col) {
+        $keyColumns[] = 't.' . qm_ident($col) . ' AS k' . $j;
+    }
+    $select = 'SELECT ' . implode(', ', $keyColumns) . ' FROM ' . qm_ident($tm['name']) . ' AS t';
+    $beforeParams = [];
+    $before = qm_keyset_sql($cols, $key, 't', '<', $beforeParams);
+    $afterParams = [];
+    $after = qm_keyset_sql($cols, $key, 't', '>', $afterParams);
+    $found = [
+        'First' => qm_query($select . ' ORDER BY ' . $order . ' LIMIT 1'),
+        'Previous' => qm_query($select . ' WHERE ' . $before . ' ORDER BY ' . $reverse . ' LIMIT 1', $beforeParams),
+        'Next' => qm_query($select . ' WHERE ' . $after . ' ORDER BY ' . $order . ' LIMIT 1', $afterParams),
+        'Last' => qm_query($select . ' ORDER BY ' . $reverse . ' LIMIT 1'),
+    ];
+    $keys = [];
+    foreach ($found as $label => $rows) {
+        $keys[$label] = $rows ? qm_row_key_params($tm, $rows[0]) : null;
+    }
+    return $keys;
 }
-$record = qm_fetch_record($tm, $key);
-if ($record === null) {
-    qm_fail(404, 'The record was not found.');
-}
-$kp = array('t' => $ti, 'k' => $key);
+
+$request = qm_record_request('View', 'Viewing records is not allowed.');
+['ti' => $ti, 'tm' => $tm, 'key' => $key, 'record' => $record] = $request;
 
 // With $Form the record opens as its edit form, ready for changes.
 if (qm_flag('Form') && qm_flag('Edit')) {
     qm_page_start('Record of ' . $tm['name']);
-    $values = array();
-    foreach ($tm['fields'] as $f) {
-        $values[$f['pos']] = $record['c' . $f['pos']];
-    }
-    qm_render_form($tm, 'edit', $values, array(), $key, $record);
+    qm_render_form($tm, 'edit', qm_record_values($tm, $record), [], $key, $record);
     qm_page_end();
     exit;
 }
 
-qm_page_start('Record of ' . $tm['name']);
-echo '<table class="DataTable RecordView" id="Record">', "\n";
-$n = 0;
-foreach ($tm['fields'] as $f) {
-    echo '<tr class="', $n++ % 2 === 1 ? 'TableAltRow' : 'TableRow', '"><th scope="row">', qm_h($f['name']), '</th><td>',
-        nl2br(qm_show_value($f, $record, false), false), '</td></tr>', "\n";
+$rows = [];
+foreach ($tm['fields'] as $i => $f) {
+    $rows[] = [
+        'class' => $i % 2 === 1 ? 'TableAltRow' : 'TableRow',
+        'name' => $f['name'],
+        'value' => nl2br(qm_show_value($f, $record, false), false),
+    ];
 }
-echo "</table>\n<div class=\"Actions\">";
+$recordParams = ['t' => $ti, 'k' => $key];
+$actions = [];
 if (qm_flag('Edit')) {
-    echo '<a href="', qm_h(qm_url('edit.php', $kp)), '" class="Button" id="EditRecord">Edit</a> ';
+    $actions[] = ['Edit', qm_url('edit.php', $recordParams), 'EditRecord'];
 }
 if (qm_flag('Delete')) {
-    echo '<a href="', qm_h(qm_url('delete.php', $kp)), '" class="Button" id="DeleteRecord">Delete</a> ';
+    $actions[] = ['Delete', qm_url('delete.php', $recordParams), 'DeleteRecord'];
 }
-echo '<a href="', qm_h(qm_url('tablelist.php', array('t' => $ti))), '">Back to the list</a></div>', "\n";
-
+$listUrl = qm_url('tablelist.php', ['t' => $ti]);
+// label => link, or null where it would lead nowhere or back to this record.
+$navigator = null;
 if (qm_flag('Navigator')) {
-    // Neighbours in primary key order.
-    $cols = $tm['pk'];
-    $order = qm_order_sql($cols, 't', 'ASC');
-    $reverse = qm_order_sql($cols, 't', 'DESC');
-    $select = 'SELECT ' . implode(', ', array_map(function ($j) use ($cols) {
-        return 't.' . qm_ident($cols[$j]) . ' AS k' . $j;
-    }, array_keys($cols))) . ' FROM ' . qm_ident($tm['name']) . ' AS t';
-    $p1 = array();
-    $prevSql = $select . ' WHERE ' . qm_keyset_sql($cols, $key, 't', '<', $p1) . ' ORDER BY ' . $reverse . ' LIMIT 1';
-    $p2 = array();
-    $nextSql = $select . ' WHERE ' . qm_keyset_sql($cols, $key, 't', '>', $p2) . ' ORDER BY ' . $order . ' LIMIT 1';
-    $targets = array(
-        'First' => qm_query($select . ' ORDER BY ' . $order . ' LIMIT 1'),
-        'Previous' => qm_query($prevSql, $p1),
-        'Next' => qm_query($nextSql, $p2),
-        'Last' => qm_query($select . ' ORDER BY ' . $reverse . ' LIMIT 1'),
-    );
-    echo '<div class="Pager Navigator" id="Navigator">';
-    foreach ($targets as $label => $rows) {
-        $k = $rows ? qm_row_key_params($tm, $rows[0]) : null;
-        if ($k === null || $k === $key) {
-            echo '<span class="Disabled">', qm_h($label), '</span> ';
-        } else {
-            echo '<a href="', qm_h(qm_url('view.php', array('t' => $ti, 'k' => $k))), '" id="Nav', $label, '">', qm_h($label), '</a> ';
-        }
+    $navigator = [];
+    foreach (qm_neighbour_keys($tm, $key) as $label => $k) {
+        $navigator[$label] = $k === null || $k === $key ? null : qm_url('view.php', ['t' => $ti, 'k' => $k]);
     }
-    echo "</div>\n";
 }
+
+qm_page_start('Record of ' . $tm['name']);
+?>
+<table class="DataTable RecordView" id="Record">
+<?php foreach ($rows as $row) : ?>
+<tr class="<?= $row['class'] ?>"><th scope="row"><?= qm_h($row['name']) ?></th><td><?= $row['value'] ?></td></tr>
+<?php endforeach ?>
+</table>
+<div class="Actions"><?php foreach ($actions as [$label, $url, $id]) : ?>
+<a href="<?= qm_h($url) ?>" class="Button" id="<?= $id ?>"><?= qm_h($label) ?></a> <?php endforeach ?>
+<a href="<?= qm_h($listUrl) ?>">Back to the list</a></div>
+<?php if ($navigator !== null) : ?>
+<div class="Pager Navigator" id="Navigator"><?php foreach ($navigator as $label => $url) : ?>
+<?php if ($url === null) : ?>
+<span class="Disabled"><?= qm_h($label) ?></span> <?php else : ?>
+<a href="<?= qm_h($url) ?>" id="Nav<?= $label ?>"><?= qm_h($label) ?></a> <?php endif ?>
+<?php endforeach ?></div>
+<?php endif ?>
+<?php
 qm_page_end();
