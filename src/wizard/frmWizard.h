@@ -35,7 +35,6 @@ public:
     ~frmWizard() override;
 
     const WizardChoices& Choices() const { return m_choices; }
-    WizardChoices& Choices() { return m_choices; }
     const QString& ProgramFolder() const { return m_programFolder; }
 
     // State the steps keep beside the record.

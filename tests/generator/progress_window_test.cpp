@@ -1,15 +1,16 @@
 // Generate on the wizard's last step: the progress window, the log list, and what the user is told.
 #include "DialogRecorder.h"
 #include "GeneratorFixture.h"
+#include "WizardDriver.h"
 #include "wizard/frmProgress.h"
 #include "wizard/frmWizard.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,6 +20,8 @@
 
 using namespace gentest;
 using qmtest::DialogRecorder;
+using qmtest::ScratchDatabase;
+using qmtest::WizardDriver;
 
 namespace {
 
@@ -27,20 +30,31 @@ protected:
     GeneratorFolders folders;
     DialogRecorder dialogs;
     frmWizard wizard{folders.programFolder()};
+    WizardDriver ui{wizard, dialogs};
+    ScratchDatabase db{QStringLiteral("progress")};
 
-    void SetUp() override
+    void SetUp() override { wizard.show(); }
+
+    // Goes through steps 1 to 7 choosing the worked example: table customers with the columns id
+    // and `column`, the options add, edit, delete, view and search with PHP validation and 10
+    // records a page, no rules, no login, the stylesheet site.css; on step 8 types the destination.
+    void reachGenerateStep(const QString& column = QStringLiteral("name"))
     {
-        const WizardChoices example = exampleChoices(folders.destination(), folders.stylesheet());
-        WizardChoices& c = wizard.Choices();
-        c.Connection = example.Connection;
-        c.SelectedTables = example.SelectedTables;
-        c.Options = example.Options;
-        c.Appearance = example.Appearance;
-        c.DestinationFolder = example.DestinationFolder;
-        c.CurrentStep = 8;
-        wizard.EnterStep(8, false);
-        wizard.findChild<QLineEdit*>(QStringLiteral("txtDestination"))->setText(example.DestinationFolder);
-        wizard.show();
+        db.exec({QStringLiteral("CREATE TABLE customers (id INT, `%1` VARCHAR(40))").arg(column)});
+        ui.reachFieldStep(db.name(), {QStringLiteral("customers")});
+        ui.next();
+        for (const char* option : {"chkAddRecords", "chkEditRecords", "chkDeleteRecords", "chkViewRecords",
+                                   "chkSearchRecords", "chkPHPValidate"})
+            ui.get<QCheckBox>(option)->setChecked(true);
+        ui.type("cmbSplitter", QStringLiteral("10"));
+        ui.next();
+        ui.next();
+        ui.next();
+        ui.type("txtcss", folders.stylesheet());
+        ui.next();
+        ASSERT_EQ(ui.step(), 8) << dialogs.texts().join(" | ").toStdString();
+        ui.type("txtDestination", folders.destination());
+        dialogs.clear();
     }
     QString succeeded() const { return QStringLiteral("Scripts created successfully in ") + folders.destination(); }
     void generate()
@@ -70,6 +84,7 @@ struct ProgressSeen {
 
 TEST_F(GenerateStep, ProgressWindowRunsTheGeneratorShowsStageThreeAndCloses)
 {
+    reachGenerateStep();
     ProgressSeen seen;
     dialogs.modalHandlers.insert(QStringLiteral("frmProgress"), [&](QDialog& d) {
         d.show();
@@ -107,6 +122,7 @@ TEST_F(GenerateStep, ProgressWindowRunsTheGeneratorShowsStageThreeAndCloses)
 
 TEST_F(GenerateStep, GeneratingTwiceListsBothRuns)
 {
+    reachGenerateStep();
     generate();
     generate();
     EXPECT_EQ(logList(), cleanRunLines(true) + cleanRunLines(true));
@@ -115,9 +131,9 @@ TEST_F(GenerateStep, GeneratingTwiceListsBothRuns)
 
 TEST_F(GenerateStep, FilesThatWereNotCopiedAndNamesConfigCannotCarryAreCountedInsteadOfClaimingSuccess)
 {
+    reachGenerateStep(QStringLiteral("a@b"));
     QFile::remove(folders.templateFile(QStringLiteral("up.gif")));
     QFile::remove(folders.templateFile(QStringLiteral("down.gif")));
-    wizard.Choices().SelectedTables[0].ChosenFields[1].Name = QStringLiteral("a@b");
     generate();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Scripts created with 3 warnings: the log lists them."));
@@ -131,6 +147,7 @@ TEST_F(GenerateStep, FilesThatWereNotCopiedAndNamesConfigCannotCarryAreCountedIn
 
 TEST_F(GenerateStep, AScriptThatCannotBeWrittenClosesTheWindowAtOnceAndIsNamed)
 {
+    reachGenerateStep();
     // A folder stands where database.php is to be written.
     ASSERT_TRUE(QDir().mkpath(folders.destinationFile(QStringLiteral("database.php"))));
     int result = -1;

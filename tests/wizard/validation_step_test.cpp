@@ -49,7 +49,7 @@ protected:
         }
         ADD_FAILURE() << "no node " << key;
     }
-    ChosenField& field(int table, int index) { return wizard.Choices().SelectedTables[table].ChosenFields[index]; }
+    const ChosenField& field(int table, int index) { return wizard.Choices().SelectedTables[table].ChosenFields[index]; }
     QLineEdit* box(const char* name) { return ui.get<QLineEdit>(name); }
 
     QStringList tables{QStringLiteral("a"), QStringLiteral("b")};
