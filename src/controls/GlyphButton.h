@@ -50,13 +50,13 @@ public:
     // the numbers the properties hold and store; the setters take plain numbers and ignore codes
     // outside their range.
     // PictureSize code n is a picture of (n + 2) * 8 pixels.
-    enum PictureSizeCode { PictureSize16, PictureSize24, PictureSize32, PictureSize40, PictureSize48 };
+    enum PictureSizeCode : int { PictureSize16, PictureSize24, PictureSize32, PictureSize40, PictureSize48 };
     Q_ENUM(PictureSizeCode)
     // Which hover colours are locked to their normal colours.
-    enum HoverLock { HoverLockBoth, HoverLockFore, HoverLockBack, HoverLockNone };
+    enum HoverLock : int { HoverLockBoth, HoverLockFore, HoverLockBack, HoverLockNone };
     Q_ENUM(HoverLock)
     // Pointer shapes; PointerCustom shows MouseIcon.
-    enum Pointer {
+    enum Pointer : int {
         PointerDefault, PointerArrow, PointerCross, PointerIBeam, PointerIcon, PointerSize,
         PointerSizeNESW, PointerSizeNS, PointerSizeNWSE, PointerSizeWE, PointerUpArrow, PointerHourglass,
         PointerNoDrop, PointerArrowHourglass, PointerArrowQuestion, PointerSizeAll, PointerCustom = 99

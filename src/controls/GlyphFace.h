@@ -30,26 +30,28 @@ public:
     enum State { Focused = 1, Pressed = 2, Hovered = 4 };
 
     // The codes of the face properties, as a button stores them. Registered with the meta-object
-    // system so that Qt Designer offers them in drop-downs on GlyphButton.
-    enum Style {
+    // system so that Qt Designer offers them in drop-downs on GlyphButton. Their underlying type is
+    // int, so any number set through a property is a value of the enum and reaches the setter,
+    // which ignores the ones out of range.
+    enum Style : int {
         StyleStandard, StyleFlat, StyleHoverRaised, StyleClassic3D,
         StyleThin3D, StyleHoverHighlight, StyleEtched, StyleGlass
     };
     Q_ENUM(Style)
-    enum Shape {
+    enum Shape : int {
         ShapeRectangle, ShapeCutCornersDown, ShapeCutCornersUp, ShapeHexagon,
         ShapeRounded, ShapeOval, ShapeCapsule
     };
     Q_ENUM(Shape)
-    enum PictureAlign { PictureLeftEdge, PictureRightEdge, PictureLeftOfCaption, PictureRightOfCaption,
+    enum PictureAlign : int { PictureLeftEdge, PictureRightEdge, PictureLeftOfCaption, PictureRightOfCaption,
                         PictureAboveCaption, PictureBelowCaption };
     Q_ENUM(PictureAlign)
-    enum CaptionAlign { CaptionLeft, CaptionRight, CaptionCentre };
+    enum CaptionAlign : int { CaptionLeft, CaptionRight, CaptionCentre };
     Q_ENUM(CaptionAlign)
-    enum CaptionStyle { CaptionFlat, CaptionEmbossed, CaptionEngraved };
+    enum CaptionStyle : int { CaptionFlat, CaptionEmbossed, CaptionEngraved };
     Q_ENUM(CaptionStyle)
     // The direction the face shades from the back colour to the gradient colour.
-    enum GradientMode { GradientNone, GradientDown, GradientRight, GradientDownRight, GradientUpRight };
+    enum GradientMode : int { GradientNone, GradientDown, GradientRight, GradientDownRight, GradientUpRight };
     Q_ENUM(GradientMode)
 
     static GlyphCaption parseCaption(const QString& caption);
