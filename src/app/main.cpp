@@ -2,6 +2,8 @@
 #include "wizard/frmWizard.h"
 
 #include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
 
 int main(int argc, char** argv)
 {
@@ -9,6 +11,10 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    // The platform's own style when it has one; the plain "windows" style, which Qt falls back to
+    // when a platform names none, looks dated, and Fusion replaces it.
+    if (QApplication::style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0)
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     frmWizard wizard;
     wizard.show();
     return app.exec();

@@ -23,8 +23,66 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// Eight numbered dots in the header: the steps already passed are filled with the mid colour, the
+// current one with the highlight. Drawn with the painter, so it is sharp at any scale and takes its
+// colours from the palette. The current step is the "step" property, which EnterStep sets.
+class StepMarkers : public QWidget {
+public:
+    explicit StepMarkers(QWidget* parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("stepIndicator"));
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+
+    QSize sizeHint() const override
+    {
+        const int d = diameter();
+        return {kSteps * d + (kSteps - 1) * gap(), d};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const int current = property("step").toInt();
+        const int d = diameter();
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        QFont small = font();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        p.setFont(small);
+        const QPalette& pal = palette();
+        for (int i = 1; i <= kSteps; ++i) {
+            const QRectF r((i - 1) * (d + gap()) + 0.5, 0.5, d - 1, d - 1);
+            QColor fill = pal.color(QPalette::Base), text = pal.color(QPalette::Text);
+            QColor edge = pal.color(QPalette::Mid);
+            if (i == current) {
+                fill = edge = pal.color(QPalette::Highlight);
+                text = pal.color(QPalette::HighlightedText);
+            } else if (i < current) {
+                fill = pal.color(QPalette::Button);
+                text = pal.color(QPalette::ButtonText);
+            }
+            p.setPen(QPen(edge, 1));
+            p.setBrush(fill);
+            p.drawEllipse(r);
+            p.setPen(text);
+            p.drawText(r, Qt::AlignCenter, QString::number(i));
+        }
+    }
+
+private:
+    static constexpr int kSteps = 8;
+    int diameter() const { return fontMetrics().height() + 4; }
+    int gap() const { return fontMetrics().height() / 3; }
+};
+
+}  // namespace
 
 frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
     : QWidget(parent),
@@ -54,12 +112,11 @@ void frmWizard::setupUi()
 
     auto* header = new QFrame(this);
     header->setObjectName(QStringLiteral("frmHeader"));
+    // The band takes the palette's base colour (white in a light palette, dark in a dark one).
     header->setAutoFillBackground(true);
-    QPalette pal = header->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    header->setPalette(pal);
-    auto* headerLayout = new QVBoxLayout(header);
+    header->setBackgroundRole(QPalette::Base);
+    header->setForegroundRole(QPalette::Text);
+    auto* headerLayout = new QGridLayout(header);
     headerLayout->setContentsMargins(16, 10, 16, 10);
     lblStepInfo = named(new QLabel(header), "lblStepInfo");
     QFont titleFont = lblStepInfo->font();
@@ -71,8 +128,12 @@ void frmWizard::setupUi()
     // The longest explanation (step 5) takes three lines at this width.
     lblStepDetails->setMinimumHeight(lblStepDetails->fontMetrics().lineSpacing() * 3);
     lblStepDetails->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    headerLayout->addWidget(lblStepInfo);
-    headerLayout->addWidget(lblStepDetails);
+    lblStepInfo->setForegroundRole(QPalette::Text);
+    lblStepDetails->setForegroundRole(QPalette::Text);
+    headerLayout->addWidget(lblStepInfo, 0, 0);
+    headerLayout->addWidget(new StepMarkers(header), 0, 1, Qt::AlignRight | Qt::AlignVCenter);
+    headerLayout->addWidget(lblStepDetails, 1, 0, 1, 2);
+    headerLayout->setColumnStretch(0, 1);
     outer->addWidget(header);
 
     auto* rule = new QFrame(this);
@@ -184,6 +245,11 @@ void frmWizard::EnterStep(int number, bool comingBack)
     const StepInfo info = m_main.GetStepInfo(number);
     lblStepInfo->setText(info.Title);
     lblStepDetails->setText(info.Description);
+    if (auto* markers = findChild<QWidget*>(QStringLiteral("stepIndicator"))) {
+        markers->setProperty("step", number);
+        markers->setToolTip(QStringLiteral("Step %1 of 8: %2").arg(number).arg(info.Title));
+        markers->update();
+    }
     WizardStep* entered = step(number);
     if (!entered)
         return;

@@ -140,6 +140,26 @@ TEST_F(WizardFrame, EveryStepShowsItsTitleDescriptionAndPanelCaption)
     }
 }
 
+// The header band is drawn in the palette's base colour, so a dark palette gives a dark band, and
+// its step markers follow the step entered.
+TEST_F(WizardFrame, HeaderFollowsThePaletteAndMarksTheCurrentStep)
+{
+    QPalette dark = wizard.palette();
+    dark.setColor(QPalette::Base, QColor(30, 30, 32));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    wizard.setPalette(dark);
+    auto* header = control<QWidget>("frmHeader");
+    EXPECT_EQ(header->grab().toImage().pixelColor(1, 1), QColor(30, 30, 32));
+    EXPECT_EQ(control<QLabel>("lblStepInfo")->palette().color(control<QLabel>("lblStepInfo")->foregroundRole()),
+              QColor(230, 230, 230));
+
+    auto* markers = control<QWidget>("stepIndicator");
+    for (const StepText& s : kStepTable) {
+        wizard.EnterStep(s.step, false);
+        EXPECT_EQ(markers->property("step").toInt(), s.step);
+    }
+}
+
 TEST_F(WizardFrame, NextOnStep1BeforeConnectAsksToConnect)
 {
     click("cmdNext");
