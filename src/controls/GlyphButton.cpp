@@ -393,6 +393,7 @@ GlyphFace GlyphButton::face() const
     f.container = containerColor();
     f.highlight = pal.color(QPalette::Active, QPalette::Highlight);
     f.disabledText = pal.color(QPalette::Disabled, QPalette::ButtonText);
+    f.paletteFace = (m_back & 0x80000000u) && (m_hoverBack & 0x80000000u);
     f.caption = text();
     f.font = font();
     f.picture = m_picture;

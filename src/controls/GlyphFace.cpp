@@ -314,7 +314,10 @@ void GlyphFace::paintBorder(QPainter& p, const QRectF& r, bool hovered, bool pre
             half.addRect(QRectF(r.left(), r.top(), r.width(), mid - r.top()));
         if (pressed)
             p.fillPath(path, QColor(0, 0, 0, 25));
-        p.fillPath(path.intersected(half), QColor(255, 255, 255, pressed ? 60 : hovered ? 130 : 85));
+        // On a face in the palette's colour the sheen fades as the face darkens (a dark palette),
+        // where a full one would wash out the light caption; light faces and chosen colours keep it.
+        const double sheen = paletteFace ? std::min(1.0, 0.2 + face.lightnessF()) : 1.0;
+        p.fillPath(path.intersected(half), QColor(255, 255, 255, int((pressed ? 60 : hovered ? 130 : 85) * sheen)));
         stroke(p, r, 0, QPen(hovered ? highlight : face.darker(170), 1));
         break;
     }

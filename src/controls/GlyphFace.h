@@ -76,6 +76,7 @@ public:
     QColor container;         // what shows around a shaped outline
     QColor highlight;         // hover accents of the standard and highlight styles
     QColor disabledText;
+    bool paletteFace = false; // the back colour is the palette's button colour, not one of its own
     QString caption;
     QFont font;
     QPixmap picture;

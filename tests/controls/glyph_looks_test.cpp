@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <iostream>
 
@@ -130,6 +131,31 @@ TEST(GlyphLooks, GradientsShadeFromBackColourTowardsGradientColourInFourDirectio
     }
     button.setGradientMode(0);
     EXPECT_EQ(button.faceImage(0).pixelColor(50, 36), QColor(255, 0, 0));
+}
+
+// Under a dark palette the glass sheen must leave the light caption readable (contrast of at least
+// 4 to 1 against the face behind it); a back colour of the button's own keeps the full sheen.
+TEST(GlyphLooks, GlassSheenKeepsTheCaptionReadableUnderADarkPalette)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const QColor face(60, 60, 64), text(230, 230, 230);
+    QWidget window;
+    QPalette dark = window.palette();
+    dark.setColor(QPalette::Button, face);
+    dark.setColor(QPalette::ButtonText, text);
+    window.setPalette(dark);
+    auto* button = new GlyphButton(&window);
+    button->resize(100, 34);
+    button->setButtonStyle(GlyphFace::StyleGlass);
+    for (int state : {0, int(GlyphFace::Hovered)}) {
+        const QColor top = button->faceImage(state).pixelColor(50, 5);
+        EXPECT_GE((luminance(text) + 0.05) / (luminance(top) + 0.05), 4.0) << "state " << state;
+    }
+    button->setBackColor(0x3C3C40);
+    EXPECT_NEAR(button->faceImage(0).pixelColor(50, 5).red(), 60 + 195 * 85 / 255, 2);
 }
 
 TEST(GlyphLooks, ShapedOutlinesClipTheButtonWindow)
