@@ -23,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -119,7 +120,8 @@ void frmWizard::setupUi()
     cmdHelp = glyph("cmdHelp", QStringLiteral("Help"));
     cmdPrevious = glyph("cmdPrevious", QStringLiteral("About"));
     cmdNext = glyph("cmdNext", QStringLiteral("Next"));
-    cmdCancel = glyph("cmdCancel", QStringLiteral("Cancel"));
+    auto* cancel = glyph("cmdCancel", QStringLiteral("Cancel"));
+    cmdCancel = cancel;
     buttons->addWidget(cmdHelp);
     buttons->addStretch(1);
     buttons->addWidget(cmdPrevious);
@@ -132,6 +134,22 @@ void frmWizard::setupUi()
     connect(cmdPrevious, &QPushButton::clicked, this, &frmWizard::onBack);
     connect(cmdCancel, &QPushButton::clicked, this, &frmWizard::onCancel);
     connect(cmdHelp, &QPushButton::clicked, this, &frmWizard::onHelp);
+
+    // Enter presses Next and Escape presses Cancel when the control with the focus has no use for
+    // them (a multi-line box or an open drop-down list keeps them). A push button of a step is
+    // pressed by Enter itself while it has the focus, as in a dialog. The captions stay plain
+    // words, so the access keys are shortcuts of their own.
+    cmdNext->setDefault(true);
+    cancel->setCancel(true);
+    for (QPushButton* b : m_pages->findChildren<QPushButton*>())
+        b->setAutoDefault(true);
+    const std::pair<QKeySequence, QPushButton*> accessKeys[] = {
+        {QKeySequence(Qt::ALT | Qt::Key_N), cmdNext},
+        {QKeySequence(Qt::ALT | Qt::Key_B), cmdPrevious},
+        {QKeySequence(Qt::ALT | Qt::Key_H), cmdHelp},
+    };
+    for (const auto& [keys, button] : accessKeys)
+        connect(new QShortcut(keys, this), &QShortcut::activated, button, &QPushButton::click);
 
     // The window opens at its smallest size, which fits every page; it may be made larger.
     resize(minimumSizeHint());
