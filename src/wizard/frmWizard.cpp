@@ -23,9 +23,27 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSettings>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+namespace {
+// The window keeps its size and place between runs in the user's settings of the program, under
+// the program's name (no organisation name is set: it would move the help collection's folder).
+const QString kGeometryKey = QStringLiteral("wizard/geometry");
+
+QVariant savedGeometry()
+{
+    return QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).value(kGeometryKey);
+}
+
+void saveGeometryOf(const QWidget& window)
+{
+    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName())
+        .setValue(kGeometryKey, window.saveGeometry());
+}
+}  // namespace
 
 frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
     : QWidget(parent),
@@ -151,8 +169,10 @@ void frmWizard::setupUi()
     for (const auto& [keys, button] : accessKeys)
         connect(new QShortcut(keys, this), &QShortcut::activated, button, &QPushButton::click);
 
-    // The window opens at its smallest size, which fits every page; it may be made larger.
+    // The window opens where and as large as it was left; the first time at its smallest size,
+    // which fits every page. It cannot be made smaller than that.
     resize(minimumSizeHint());
+    restoreGeometry(savedGeometry().toByteArray());
 }
 
 WizardStep* frmWizard::step(int number) const
@@ -262,6 +282,7 @@ void frmWizard::closeEvent(QCloseEvent* event)
 {
     if (m_exitConfirmed || confirmExit()) {
         m_exitConfirmed = true;
+        saveGeometryOf(*this);
         event->accept();
         return;
     }

@@ -109,6 +109,8 @@ void ValidationPage::setupUi()
     cmdhelpParent->setFixedWidth(28);
     lookup->addWidget(cmdhelpParent);
     right->addLayout(lookup);
+    // A taller window gives the room to the tree; the rule controls keep their rows together.
+    right->addStretch(1);
     layout->addLayout(right, 1);
 }
 
