@@ -3,6 +3,7 @@
 #include "wizard/frmWizard.h"
 
 #include "controls/GlyphButton.h"
+#include "dialogs/ComboLists.h"
 #include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
 #include "wizard/steps/AppearancePage.h"
@@ -15,6 +16,7 @@
 #include "wizard/steps/ValidationPage.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -161,6 +163,8 @@ void frmWizard::setupUi()
     cancel->setCancel(true);
     for (QPushButton* b : m_pages->findChildren<QPushButton*>())
         b->setAutoDefault(true);
+    for (QComboBox* box : m_pages->findChildren<QComboBox*>())
+        fitListToEntries(box);
     const std::pair<QKeySequence, QPushButton*> accessKeys[] = {
         {QKeySequence(Qt::ALT | Qt::Key_N), cmdNext},
         {QKeySequence(Qt::ALT | Qt::Key_B), cmdPrevious},
