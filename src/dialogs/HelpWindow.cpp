@@ -13,6 +13,7 @@
 #include <QHelpSearchResultWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -91,6 +92,9 @@ HelpWindow::~HelpWindow()
 
 void HelpWindow::setupUi()
 {
+    // Escape closes the window, as it does a dialog.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+
     m_panes = new QTabWidget(this);
     m_panes->setObjectName(QStringLiteral("tabPanes"));
 

@@ -3,6 +3,7 @@
 #include "wizard/frmWizard.h"
 
 #include "controls/GlyphButton.h"
+#include "dialogs/ComboLists.h"
 #include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
 #include "wizard/steps/AppearancePage.h"
@@ -15,6 +16,7 @@
 #include "wizard/steps/ValidationPage.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -24,6 +26,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QSettings>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -82,6 +86,20 @@ private:
     int gap() const { return fontMetrics().height() / 3; }
 };
 
+// The window keeps its size and place between runs in the user's settings of the program, under
+// the program's name (no organisation name is set: it would move the help collection's folder).
+const QString kGeometryKey = QStringLiteral("wizard/geometry");
+
+QVariant savedGeometry()
+{
+    return QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).value(kGeometryKey);
+}
+
+void saveGeometryOf(const QWidget& window)
+{
+    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName())
+        .setValue(kGeometryKey, window.saveGeometry());
+}
 }  // namespace
 
 frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
@@ -180,7 +198,8 @@ void frmWizard::setupUi()
     cmdHelp = glyph("cmdHelp", QStringLiteral("Help"));
     cmdPrevious = glyph("cmdPrevious", QStringLiteral("About"));
     cmdNext = glyph("cmdNext", QStringLiteral("Next"));
-    cmdCancel = glyph("cmdCancel", QStringLiteral("Cancel"));
+    auto* cancel = glyph("cmdCancel", QStringLiteral("Cancel"));
+    cmdCancel = cancel;
     buttons->addWidget(cmdHelp);
     buttons->addStretch(1);
     buttons->addWidget(cmdPrevious);
@@ -194,8 +213,28 @@ void frmWizard::setupUi()
     connect(cmdCancel, &QPushButton::clicked, this, &frmWizard::onCancel);
     connect(cmdHelp, &QPushButton::clicked, this, &frmWizard::onHelp);
 
-    // The window opens at its smallest size, which fits every page; it may be made larger.
+    // Enter presses Next and Escape presses Cancel when the control with the focus has no use for
+    // them (a multi-line box or an open drop-down list keeps them). A push button of a step is
+    // pressed by Enter itself while it has the focus, as in a dialog. The captions stay plain
+    // words, so the access keys are shortcuts of their own.
+    cmdNext->setDefault(true);
+    cancel->setCancel(true);
+    for (QPushButton* b : m_pages->findChildren<QPushButton*>())
+        b->setAutoDefault(true);
+    for (QComboBox* box : m_pages->findChildren<QComboBox*>())
+        fitListToEntries(box);
+    const std::pair<QKeySequence, QPushButton*> accessKeys[] = {
+        {QKeySequence(Qt::ALT | Qt::Key_N), cmdNext},
+        {QKeySequence(Qt::ALT | Qt::Key_B), cmdPrevious},
+        {QKeySequence(Qt::ALT | Qt::Key_H), cmdHelp},
+    };
+    for (const auto& [keys, button] : accessKeys)
+        connect(new QShortcut(keys, this), &QShortcut::activated, button, &QPushButton::click);
+
+    // The window opens where and as large as it was left; the first time at its smallest size,
+    // which fits every page. It cannot be made smaller than that.
     resize(minimumSizeHint());
+    restoreGeometry(savedGeometry().toByteArray());
 }
 
 WizardStep* frmWizard::step(int number) const
@@ -310,6 +349,7 @@ void frmWizard::closeEvent(QCloseEvent* event)
 {
     if (m_exitConfirmed || confirmExit()) {
         m_exitConfirmed = true;
+        saveGeometryOf(*this);
         event->accept();
         return;
     }

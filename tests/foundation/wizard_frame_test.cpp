@@ -220,6 +220,19 @@ TEST_F(WizardFrame, ClosingTheWindowIsHandledLikeCancel)
     EXPECT_FALSE(wizard.isVisible());
 }
 
+// The test's main keeps the settings in a folder of its own, not in the user's.
+TEST_F(WizardFrame, ANewWindowOpensWithTheSizeAndPlaceTheLastWasClosedAt)
+{
+    const QRect left(QPoint(40, 30), wizard.size() + QSize(150, 90));
+    wizard.setGeometry(left);
+    dialogs.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(wizard.close());
+
+    frmWizard next(folder.path());
+    next.show();
+    EXPECT_EQ(next.geometry(), left);
+}
+
 TEST(ProgramFolder, HoldsExactlyWhatAUserGets)
 {
     const QDir folder(programDir());

@@ -197,4 +197,10 @@ TEST_F(HelpViewer, WizardHelpButtonOnStep3OpensContext3AndF1OpensTheHelpContext)
     EXPECT_EQ(visibleHelpWindows(), QList<HelpWindow*>{window});
     EXPECT_EQ(window->currentTopic().fileName(), QStringLiteral("step4-options.html"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // Escape closes the help window.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(visibleHelpWindows().isEmpty());
 }

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -99,8 +100,11 @@ TEST_F(ConnectionStep, ConnectListsDatabasesAndDisconnectSwapsBack)
     auto* databases = ui->get<QComboBox>("cmbDBSelect");
     EXPECT_GE(databases->findText(scratch.name()), 0);
     EXPECT_EQ(databases->currentText(), QStringLiteral("<select db name or type it>"));
+    auto* status = ui->get<QLabel>("lblConnectionStatus");
+    EXPECT_EQ(status->text(), QStringLiteral("Connected to ") + sandboxServer().host);
 
     ui->click("Command3");
+    EXPECT_EQ(status->text(), QString());
     EXPECT_FALSE(wizard->Connected());
     EXPECT_TRUE(ui->get("Command1")->isEnabled());
     EXPECT_FALSE(ui->get("Command3")->isEnabled());

@@ -3,6 +3,7 @@
 #include "TestFolders.h"
 #include "WizardDriver.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -285,4 +286,27 @@ TEST_F(ValidationStep, ForeignKeysOnTheServerPrefillLookupColumns)
     ui.next();
     ui.back();
     EXPECT_EQ(field(0, 1).LookupTarget, QString());
+}
+
+// The parent-field list opens as wide as its longest entry; the box's whole text is its tooltip.
+TEST_F(ValidationStep, ParentFieldListIsWideEnoughForItsLongestEntry)
+{
+    db.exec({QStringLiteral("CREATE TABLE customers (first_name VARCHAR(9), last_name VARCHAR(9))")});
+    tables = {QStringLiteral("customers")};
+    reachValidation(true);
+    clickNode("Field2");
+    auto* selector = ui.get<QComboBox>("cmbfk");
+    ASSERT_GE(selector->findText(QStringLiteral("customers.first_name")), 0);
+    // A list no wider than the box would cut the entries off at its narrowest.
+    selector->setFixedWidth(selector->minimumWidth());
+    selector->showPopup();
+    QAbstractItemView* list = selector->view();
+    EXPECT_GE(list->width(), list->fontMetrics().horizontalAdvance(QStringLiteral("customers.first_name"))
+                                 + 2 * list->frameWidth());
+    if (const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR"); !dir.isEmpty())
+        list->window()->grab().save(dir + QStringLiteral("/parent-field-list.png"));
+    selector->hidePopup();
+
+    selector->setCurrentIndex(selector->findText(QStringLiteral("customers.first_name")));
+    EXPECT_EQ(selector->toolTip(), QStringLiteral("customers.first_name"));
 }

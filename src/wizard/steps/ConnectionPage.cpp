@@ -83,8 +83,13 @@ void ConnectionPage::setupUi()
     cmbSaved->setPlaceholderText(QStringLiteral("Please Select"));
     savedLayout->addWidget(cmbSaved);
     grid->addWidget(saved, 3, 2, 3, 1);
+    // Says whom Connect connected to, until Disconnect or a failed Connect.
+    lblConnectionStatus = named(new QLabel(this), "lblConnectionStatus");
+    lblConnectionStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(lblConnectionStatus, 6, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
+    grid->setRowStretch(7, 1);
 }
 
 void ConnectionPage::enter(bool)
@@ -130,10 +135,12 @@ void ConnectionPage::ConnectToServer()
     const QString user = txtUsername->text().trimmed();
     const QString password = txtPassword->text().trimmed();
     if (!database().Connect(server, user, password, port.Value)) {
+        lblConnectionStatus->clear();
         showMessage(this, QStringLiteral("Failed To Connect To MySQL Server. Please Revise Your Settings"),
                     MessageIcon::Critical);
         return;
     }
+    lblConnectionStatus->setText(QStringLiteral("Connected to %1").arg(server.isEmpty() ? QStringLiteral("localhost") : server));
     showMessage(this, QStringLiteral("Connection to server established successfully"), MessageIcon::Information);
     QCoreApplication::processEvents();
     Command1->setEnabled(false);
@@ -156,6 +163,7 @@ void ConnectionPage::DisconnectFromServer()
 {
     database().Disconnect();
     m_connected = false;
+    lblConnectionStatus->clear();
     Command3->setEnabled(false);
     Command1->setEnabled(true);
     const QString text = cmbDBSelect->currentText();
@@ -266,6 +274,7 @@ void ConnectionPage::OfferToSaveConnection()
 void ConnectionPage::OnConnectionLost(const QString& reason)
 {
     m_connected = false;
+    lblConnectionStatus->clear();
     Command3->setEnabled(false);
     Command1->setEnabled(true);
     showMessage(this,

@@ -8,6 +8,7 @@
 
 class frmConnectionName;
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 class ConnectionPage : public WizardStep {
@@ -47,6 +48,7 @@ private:
     QLineEdit* txtUsername = nullptr;
     QLineEdit* txtPassword = nullptr;
     QComboBox* cmbDBSelect = nullptr;
+    QLabel* lblConnectionStatus = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
     QComboBox* cmbSaved = nullptr;

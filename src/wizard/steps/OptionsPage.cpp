@@ -53,6 +53,9 @@ void OptionsPage::setupUi()
     grid->addWidget(new QLabel(QStringLiteral("Records per page"), this), 3, 1);
     grid->addWidget(cmbSplitter, 3, 2);
     grid->setColumnStretch(0, 1);
+    grid->setRowStretch(5, 1);
+    // The "?" button explains the box before it: Tab takes it next.
+    setTabOrder(chkFK, cmdinfo1);
 }
 
 // The boxes take their defaults on the first arrival only; after that they keep what the user set.

@@ -61,6 +61,8 @@ void TablesPage::setupUi()
     grid->addWidget(lstAvTables, 1, 0);
     grid->addLayout(moves, 1, 1);
     grid->addWidget(lstSelTables, 1, 2);
+    // Tab goes left to right: the available list, the move buttons, the selected list.
+    setTabOrder(cAllToLeft, lstSelTables);
 }
 
 // The available list is read again on the way from step 1 (leaving out what is selected); either

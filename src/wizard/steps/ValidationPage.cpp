@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHash>
@@ -108,6 +109,8 @@ void ValidationPage::setupUi()
     cmdhelpParent->setFixedWidth(28);
     lookup->addWidget(cmdhelpParent);
     right->addLayout(lookup);
+    // A taller window gives the room to the tree; the rule controls keep their rows together.
+    right->addStretch(1);
     layout->addLayout(right, 1);
 }
 
@@ -279,13 +282,32 @@ void ValidationPage::LoadRuleControls(QTreeWidgetItem* clicked)
     cmbfk->setEditText(text);
 }
 
+// Gives the focus to the nearest control before `w` in the Tab order that can take it.
+void ValidationPage::focusBefore(QWidget* w)
+{
+    for (QWidget* before = w->previousInFocusChain(); before && before != w; before = before->previousInFocusChain()) {
+        if ((before->focusPolicy() & Qt::TabFocus) && before->isVisible() && before->isEnabled()) {
+            before->setFocus(Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
+
 bool ValidationPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && watched == cmbfk && cmbfk->count() == 0) {
         showMessage(this,
                     QStringLiteral("Select the field, which is wanted to be a lookup column from the fields list"),
                     MessageIcon::Information);
-        trvValidate->setFocus();
+        // Sent back to the tree, a user who tabs would never get past the empty box: Tab and
+        // Shift+Tab go on to the control after or before it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason)
+            cmdhelpParent->setFocus(reason);
+        else if (reason == Qt::BacktabFocusReason)
+            focusBefore(cmbfk);
+        else
+            trvValidate->setFocus();
         return true;
     }
     return WizardStep::eventFilter(watched, event);

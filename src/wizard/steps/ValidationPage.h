@@ -36,6 +36,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void focusBefore(QWidget* w);
     void setupUi();
     bool validating() const;
     void BuildValidationTree();
