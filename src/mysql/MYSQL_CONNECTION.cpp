@@ -86,7 +86,10 @@ int MYSQL_CONNECTION::OpenConnection(const QString& sHostName, const QString& sU
     m_port = lPortNum;
     m_clientFlags = lFlags;
 
-    m_handle = mysql_init(nullptr);
+    {
+        const std::lock_guard lock(m_handleMutex);
+        m_handle = mysql_init(nullptr);
+    }
     if (!m_handle) {
         m_error.SetError(-1, QStringLiteral("Couldn't obtain a connection handler."));
         m_state = Status::Closed;
@@ -123,10 +126,20 @@ void MYSQL_CONNECTION::CloseConnection()
 
 void MYSQL_CONNECTION::CloseHandle()
 {
-    mysql_close(m_handle);
-    m_handle = nullptr;
+    {
+        const std::lock_guard lock(m_handleMutex);
+        mysql_close(m_handle);
+        m_handle = nullptr;
+    }
     m_queryString.clear();
     m_state = Status::Closed;
+}
+
+void MYSQL_CONNECTION::Cancel()
+{
+    const std::lock_guard lock(m_handleMutex);
+    if (m_handle)
+        mariadb_cancel(m_handle);
 }
 
 void MYSQL_CONNECTION::Ping()

@@ -29,6 +29,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -200,7 +201,18 @@ void frmWizard::setupUi()
     cmdNext = glyph("cmdNext", QStringLiteral("Next"));
     auto* cancel = glyph("cmdCancel", QStringLiteral("Cancel"));
     cmdCancel = cancel;
+    lblWaiting = named(new QLabel(QStringLiteral("Waiting for the server..."), this), "lblWaiting");
+    lblWaiting->hide();
+    m_busyDelay = new QTimer(this);
+    m_busyDelay->setSingleShot(true);
+    m_busyDelay->setInterval(300);
+    connect(m_busyDelay, &QTimer::timeout, this, [this] {
+        lblWaiting->show();
+        setCursor(Qt::BusyCursor);
+    });
     buttons->addWidget(cmdHelp);
+    buttons->addSpacing(12);
+    buttons->addWidget(lblWaiting);
     buttons->addStretch(1);
     buttons->addWidget(cmdPrevious);
     buttons->addWidget(cmdNext);
@@ -212,6 +224,7 @@ void frmWizard::setupUi()
     connect(cmdPrevious, &QPushButton::clicked, this, &frmWizard::onBack);
     connect(cmdCancel, &QPushButton::clicked, this, &frmWizard::onCancel);
     connect(cmdHelp, &QPushButton::clicked, this, &frmWizard::onHelp);
+    connect(&m_session, &WizardSession::waitingOnServerChanged, this, &frmWizard::onWaitingOnServer);
 
     // Enter presses Next and Escape presses Cancel when the control with the focus has no use for
     // them (a multi-line box or an open drop-down list keeps them). A push button of a step is
@@ -341,14 +354,32 @@ void frmWizard::onCancel()
     if (!confirmExit())
         return;
     m_exitConfirmed = true;
+    m_session.abandonServerWait();
     close();
     QCoreApplication::quit();
 }
 
+// While the wizard waits on the server only Cancel is usable; a wait that lasts shows that it
+// waits.
+void frmWizard::onWaitingOnServer(bool waiting)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_pages, cmdHelp, cmdPrevious, cmdNext})
+        w->setEnabled(!waiting);
+    if (waiting) {
+        m_busyDelay->start();
+        return;
+    }
+    m_busyDelay->stop();
+    lblWaiting->hide();
+    unsetCursor();
+}
+
+// Leaving while the wizard waits on the server gives up the wait.
 void frmWizard::closeEvent(QCloseEvent* event)
 {
     if (m_exitConfirmed || confirmExit()) {
         m_exitConfirmed = true;
+        m_session.abandonServerWait();
         saveGeometryOf(*this);
         event->accept();
         return;

@@ -23,6 +23,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 class QTreeWidgetItem;
 
 class frmWizard : public QWidget {
@@ -76,6 +77,7 @@ private:
     void onHelp();
     bool confirmExit();
     void ShowAbout();
+    void onWaitingOnServer(bool waiting);
 
     QString m_programFolder;
     cMain m_main;
@@ -98,4 +100,7 @@ private:
     QPushButton* cmdPrevious = nullptr;
     QPushButton* cmdNext = nullptr;
     QPushButton* cmdCancel = nullptr;
+    // Shown, with a busy cursor, when a wait on the server lasts; Cancel stays usable.
+    QLabel* lblWaiting = nullptr;
+    QTimer* m_busyDelay = nullptr;
 };

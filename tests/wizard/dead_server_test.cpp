@@ -1,5 +1,6 @@
 // A server that stops answering: the wizard gives up after the connection's timeouts with the
 // client library's own message, says that the connection is lost, and Connect works again.
+#include "PrivateServer.h"
 #include "TestFolders.h"
 #include "WizardDriver.h"
 #include "mysql/MYSQL_CONNECTION.h"
@@ -7,95 +8,12 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <csignal>
-#include <mutex>
-#include <thread>
-
 using namespace qmtest;
-
-namespace {
-
-// A private server for this test alone, so that pausing it disturbs no other test. A paused
-// server is resumed by a watchdog after a while, so that a wizard waiting on it without a
-// timeout fails the test instead of hanging it.
-class PrivateServer {
-public:
-    PrivateServer()
-    {
-        QProcess start;
-        start.start(script(), {QStringLiteral("start"), dir()});
-        start.waitForFinished(180000);
-        EXPECT_EQ(start.exitCode(), 0) << start.readAllStandardError().toStdString();
-        QFile env(dir() + QStringLiteral("/env"));
-        if (env.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : env.readAll().split('\n')) {
-                if (line.startsWith("export QM_MYSQL_PORT="))
-                    port = line.mid(line.indexOf('=') + 1).toInt();
-                else if (line.startsWith("export QM_MYSQL_PASSWORD="))
-                    password = QString::fromUtf8(line.mid(line.indexOf('=') + 1));
-            }
-        }
-        QFile pidFile(dir() + QStringLiteral("/mariadbd.pid"));
-        if (pidFile.open(QIODevice::ReadOnly))
-            m_pid = pidFile.readAll().trimmed().toInt();
-        EXPECT_GT(m_pid, 0);
-        EXPECT_GT(port, 0);
-    }
-    ~PrivateServer()
-    {
-        resume();
-        QProcess::execute(script(), {QStringLiteral("stop"), dir()});
-    }
-
-    void pause()
-    {
-        ASSERT_GT(m_pid, 0);
-        resume();
-        ::kill(m_pid, SIGSTOP);
-        m_paused = true;
-        m_watchdog = std::thread([this] {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait_for(lock, std::chrono::seconds(30), [this] { return !m_paused; });
-            ::kill(m_pid, SIGCONT);
-        });
-    }
-    void resume()
-    {
-        if (!m_watchdog.joinable())
-            return;
-        {
-            std::lock_guard lock(m_mutex);
-            m_paused = false;
-        }
-        m_wake.notify_all();
-        m_watchdog.join();
-    }
-
-    int port = 0;
-    QString password;
-
-private:
-    QString script() const { return sourceDir() + QStringLiteral("/scripts/sandbox"); }
-    QString dir() const { return m_temp.filePath(QStringLiteral("server")); }
-
-    QTemporaryDir m_temp;
-    int m_pid = 0;
-    std::thread m_watchdog;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_paused = false;
-};
-
-}  // namespace
 
 TEST(DeadServer, TimesOutSaysTheConnectionIsLostAndConnectsAgain)
 {

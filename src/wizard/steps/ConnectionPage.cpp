@@ -134,7 +134,10 @@ void ConnectionPage::ConnectToServer()
     const QString server = txtServer->text().trimmed();
     const QString user = txtUsername->text().trimmed();
     const QString password = txtPassword->text().trimmed();
-    if (!database().Connect(server, user, password, port.Value)) {
+    bool connected = false;
+    if (!session().waitOnServer([&] { connected = database().Connect(server, user, password, port.Value); }))
+        return;
+    if (!connected) {
         lblConnectionStatus->clear();
         showMessage(this, QStringLiteral("Failed To Connect To MySQL Server. Please Revise Your Settings"),
                     MessageIcon::Critical);
@@ -152,7 +155,9 @@ void ConnectionPage::ConnectToServer()
 
 void ConnectionPage::FillDatabaseList()
 {
-    const QStringList names = database().ListDatabases();
+    QStringList names;
+    if (!session().waitOnServer([&] { names = database().ListDatabases(); }))
+        return;
     cmbDBSelect->clear();
     cmbDBSelect->addItems(names);
     cmbDBSelect->setEditText(kDatabasePrompt);
@@ -223,7 +228,8 @@ bool ConnectionPage::leave()
         return false;
     }
     c.DatabaseName = databaseName;
-    if (!database().UseDatabase(c.DatabaseName))
+    bool used = false;
+    if (!session().waitOnServer([&] { used = database().UseDatabase(c.DatabaseName); }) || !used)
         return false;
 
     if (!SavedConnectionPicked())

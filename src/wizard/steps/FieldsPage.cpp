@@ -51,6 +51,8 @@ void FieldsPage::enter(bool comingBack)
 bool FieldsPage::leave()
 {
     if (!CollectChosenFields()) {
+        if (session().leavingProgram())
+            return false;
         showMessage(this, QStringLiteral("An error in this step has occured, please check the settings"),
                     MessageIcon::Exclamation);
         return false;
@@ -87,15 +89,23 @@ void FieldsPage::BuildFieldTree()
     // The tree is built while detached from the view and inserted in one step, so its size
     // does not multiply the view's work.
     const WizardChoices& c = choices();
-    QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), c.Connection.DatabaseName, true);
     const qsizetype tableCount = c.SelectedTables.size();
+    // The columns of all tables are read in one wait, before any node is made.
+    QList<QStringList> columnsOfTable(tableCount);
+    const bool read = session().waitOnServer([&] {
+        for (qsizetype i = 0; i < tableCount; ++i)
+            columnsOfTable[i] = database().ListColumnNames(c.SelectedTables[i].TableName);
+    });
+    if (!read)
+        return;
+    QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), c.Connection.DatabaseName, true);
     m_fieldNodes.reserve(tableCount);
     QList<QList<QTreeWidgetItem*>> fieldsOfTable(tableCount);
     int k = 1;
     for (qsizetype i = 0; i < tableCount; ++i) {
         const QString& name = c.SelectedTables[i].TableName;
         m_fieldNodes.append(keepMark(makeTreeNode(QStringLiteral("Table%1").arg(i), name, true), name, {}));
-        for (const QString& column : database().ListColumnNames(name))
+        for (const QString& column : std::as_const(columnsOfTable[i]))
             fieldsOfTable[i].append(keepMark(makeTreeNode(QStringLiteral("Field%1").arg(k++), column, true), name, column));
     }
     for (qsizetype i = 0; i < tableCount; ++i) {
@@ -139,7 +149,9 @@ bool FieldsPage::CollectChosenFields()
     const qsizetype tableCount = c.SelectedTables.size();
     for (qsizetype i = 0; i < tableCount && i < m_fieldNodes.size(); ++i) {
         SelectedTable& table = c.SelectedTables[i];
-        const QList<FieldInfo> described = database().DescribeTable(table.TableName);
+        QList<FieldInfo> described;
+        if (!session().waitOnServer([&] { described = database().DescribeTable(table.TableName); }))
+            return false;
         // A lost connection has been reported on its own: the table is not to blame.
         if (described.isEmpty() && database().ConnectionLost())
             return false;

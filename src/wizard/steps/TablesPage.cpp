@@ -80,7 +80,10 @@ void TablesPage::enter(bool)
 
 void TablesPage::LoadAvailableTables()
 {
-    const QStringList names = database().ListTables(choices().Connection.DatabaseName.trimmed());
+    const QString databaseName = choices().Connection.DatabaseName.trimmed();
+    QStringList names;
+    if (!session().waitOnServer([&] { names = database().ListTables(databaseName); }))
+        return;
     lstAvTables->clear();
     // A table already in the selected list is not offered a second time.
     QSet<QString> selected;

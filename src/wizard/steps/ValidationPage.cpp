@@ -209,7 +209,9 @@ void ValidationPage::PrefillLookupColumns()
         if (auto it = displayColumn.constFind(parent); it != displayColumn.constEnd())
             return *it;
         QHash<QString, QString> types;
-        for (const FieldInfo& info : database().DescribeTable(parent))
+        QList<FieldInfo> described;
+        session().waitOnServer([&] { described = database().DescribeTable(parent); });
+        for (const FieldInfo& info : std::as_const(described))
             types.insert(info.Name, main().BaseTypeName(info.Type));
         QString chosen;
         for (const ChosenField& f : c.SelectedTables[tableIndex.value(parent)].ChosenFields) {
@@ -225,7 +227,9 @@ void ValidationPage::PrefillLookupColumns()
     for (SelectedTable& table : c.SelectedTables) {
         // The window is repainted before each table's keys are read, which may take a while.
         QCoreApplication::processEvents();
-        const QList<ForeignKeyInfo> keys = database().DiscoverForeignKeys(databaseName, table.TableName);
+        QList<ForeignKeyInfo> keys;
+        if (!session().waitOnServer([&] { keys = database().DiscoverForeignKeys(databaseName, table.TableName); }))
+            return;
         for (ChosenField& field : table.ChosenFields) {
             if (field.IsForeignKey || !field.LookupTarget.isEmpty())
                 continue;

@@ -3,10 +3,12 @@
 #include "dialogs/HTMLHelpViewer.h"
 #include "dialogs/UserDialogs.h"
 #include "dialogs/frmHelp.h"
+#include "mysql/MYSQL_CONNECTION.h"
 #include "wizard/cDB.h"
 #include "wizard/cMain.h"
 
 #include <QSet>
+#include <QThread>
 
 WizardSession::WizardSession(WizardChoices& choices, const cMain& main, const QString& programFolder,
                              QWidget* window)
@@ -14,7 +16,8 @@ WizardSession::WizardSession(WizardChoices& choices, const cMain& main, const QS
       m_main(main),
       m_programFolder(programFolder),
       m_window(window),
-      m_helpFile(programFolder + QStringLiteral("/Quillmere OnLine Help.qch"))
+      m_helpFile(programFolder + QStringLiteral("/Quillmere OnLine Help.qch")),
+      m_serverWait([this] { database().Connection().Cancel(); })
 {
 }
 
@@ -23,10 +26,47 @@ WizardSession::~WizardSession() = default;
 cDB& WizardSession::database()
 {
     if (!m_db) {
-        m_db = std::make_unique<cDB>([this](const QString& text) { showMessage(m_window, text); });
-        m_db->SetConnectionLostHandler([this](const QString& reason) { emit connectionLost(reason); });
+        m_db = std::make_unique<cDB>(
+            [this](const QString& text) { report([this, text] { showMessage(m_window, text); }); });
+        m_db->SetConnectionLostHandler(
+            [this](const QString& reason) { report([this, reason] { emit connectionLost(reason); }); });
     }
     return *m_db;
+}
+
+void WizardSession::report(std::function<void()> report)
+{
+    if (QThread::currentThread() == thread()) {
+        report();
+        return;
+    }
+    const std::lock_guard lock(m_reportsMutex);
+    m_reports.append(std::move(report));
+}
+
+void WizardSession::abandonServerWait()
+{
+    if (!m_serverWait.waiting())
+        return;
+    m_leaving = true;
+    m_serverWait.abandon();
+}
+
+bool WizardSession::waitOnServer(const std::function<void()>& call)
+{
+    if (m_leaving)
+        return false;
+    // The connection is made here, so that the worker and the interrupt find the same one.
+    database().Connection();
+    emit waitingOnServerChanged(true);
+    const bool completed = m_serverWait.run(call);
+    emit waitingOnServerChanged(false);
+    const QList<std::function<void()>> reports = std::exchange(m_reports, {});
+    if (!completed)
+        return false;
+    for (const std::function<void()>& r : reports)
+        r();
+    return true;
 }
 
 HTMLHelpViewer& WizardSession::helpViewer()

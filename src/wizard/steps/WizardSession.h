@@ -4,13 +4,16 @@
 // few facts one step leaves for another. The wizard window owns it.
 
 #include "choices/WizardChoices.h"
+#include "wizard/ServerWait.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 
 class cDB;
 class cMain;
@@ -35,6 +38,17 @@ public:
     // The schema object, created on first use; it owns the program's one connection. A statement
     // that finds the server gone emits connectionLost.
     cDB& database();
+
+    // Runs `call`, which uses database() and may wait on the server, in a worker thread while the
+    // window keeps handling events; waitingOnServer tells the window when to hold its controls. The
+    // database's messages and a lost connection are shown once the call has returned, in their
+    // order. False when the user left the program meanwhile: the step then does nothing more.
+    bool waitOnServer(const std::function<void()>& call);
+    bool waitingOnServer() const { return m_serverWait.waiting(); }
+    // The user leaves the program: a call waited on is interrupted and its messages dropped, and
+    // the steps then wait on nothing more and say nothing more about it.
+    void abandonServerWait();
+    bool leavingProgram() const { return m_leaving; }
 
     // Help: the help file that Help, F1 and the field-help window open, the topic of a context
     // number in the one help viewer of the run, and the "What's this" window with a topic.
@@ -74,9 +88,13 @@ signals:
     void connectionLost(const QString& reason);
     // Back was pressed on any step but the first.
     void steppedBack();
+    // A call of waitOnServer started (true) or returned (false).
+    void waitingOnServerChanged(bool waiting);
 
 private:
     HTMLHelpViewer& helpViewer();
+    // Runs `report` now on the window's thread, or keeps it for the end of the wait.
+    void report(std::function<void()> report);
 
     WizardChoices& m_choices;
     const cMain& m_main;
@@ -84,6 +102,10 @@ private:
     QWidget* m_window;
     QString m_helpFile;
     std::unique_ptr<cDB> m_db;
+    ServerWait m_serverWait;
+    std::mutex m_reportsMutex;
+    QList<std::function<void()>> m_reports;
+    bool m_leaving = false;
     // The help viewer of the run, made on first use; the field-help window shares it for its link.
     std::unique_ptr<HTMLHelpViewer> m_helpViewer;
     // The "What's this" window deletes itself when closed by its frame.
