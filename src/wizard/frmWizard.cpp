@@ -421,6 +421,9 @@ void frmWizard::ShowAbout()
     layout->addWidget(version);
     layout->addWidget(text);
     layout->addWidget(buttons);
+    // Fixed at the height its wrapped text needs at this width, so it cannot be shrunk to cut the text.
     about.setFixedWidth(360);
+    const int height = about.heightForWidth(360);
+    about.setFixedHeight(height > 0 ? height : about.sizeHint().height());
     UserDialogs::current().exec(about);
 }
