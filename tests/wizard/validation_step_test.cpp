@@ -2,6 +2,7 @@
 // place, number entry, the lookup selector and lookup columns found on the server.
 #include "TestFolders.h"
 #include "WizardDriver.h"
+#include "dialogs/ComboLists.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -309,4 +310,10 @@ TEST_F(ValidationStep, ParentFieldListIsWideEnoughForItsLongestEntry)
 
     selector->setCurrentIndex(selector->findText(QStringLiteral("customers.first_name")));
     EXPECT_EQ(selector->toolTip(), QStringLiteral("customers.first_name"));
+    // The closed box, too narrow for the name, shows its start and cuts it at the end.
+    ASSERT_GT(selector->fontMetrics().horizontalAdvance(selector->currentText()), selector->lineEdit()->width());
+    EXPECT_EQ(selector->lineEdit()->cursorPosition(), 0);
+    const QString shown = closedText(selector);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("customers."))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
 }
