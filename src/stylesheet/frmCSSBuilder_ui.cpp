@@ -19,7 +19,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -72,6 +75,16 @@ void frmCSSBuilder::setupUi()
     m_pages = named(new QStackedWidget(this), "pages");
     for (int i = 0; i < int(m_items.size()); ++i)
         m_pages->addWidget(buildItemPage(i));
+    // The list is as wide as its longest entry, with the entries' margins, its frame and room
+    // for a vertical scroll bar, so no entry is cut however small the window is made.
+    int widest = 0;
+    for (const ItemPage& item : m_items)
+        widest = std::max(widest, lstTags->fontMetrics().horizontalAdvance(item.Entry));
+    const int listWidth = widest + 2 * lstTags->fontMetrics().horizontalAdvance(QLatin1Char('M'))
+                          + 2 * lstTags->frameWidth()
+                          + lstTags->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lstTags);
+    lstTags->setMinimumWidth(listWidth);
+    lstTags->setMaximumWidth(std::max(lstTags->maximumWidth(), listWidth));
 
     auto* details = named(new QGroupBox(QStringLiteral("Details"), this), "Frame1");
     auto* detailsLayout = new QVBoxLayout(details);

@@ -113,6 +113,10 @@ QWidget* frmCSS::buildEditTab()
     cmOK = namedButton("cmOK", QStringLiteral("OK"), tab);
     cmNo = namedButton("cmNo", QStringLiteral("Cancel"), tab);
 
+    // The buttons keep a character's width of room either side of their captions.
+    for (QPushButton* button : {cmNew, cmRem, cmNewProp, Command1, cmOK, cmNo})
+        button->setMinimumWidth(button->sizeHint().width() + 2 * button->fontMetrics().averageCharWidth());
+
     auto* ruleButtons = new QHBoxLayout;
     ruleButtons->addWidget(cmNew);
     ruleButtons->addWidget(cmRem);
