@@ -150,10 +150,11 @@ void HelpWindow::setupUi()
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({260, 640});
-    // However small the window is made, the topic list keeps room for a topic's title and the
-    // page for a readable line; neither pane folds away.
+    // However small the window is made, the panes keep all three tabs in view, the topic list room
+    // for a topic's title and the page for a readable line; neither pane folds away.
     const int charWidth = fontMetrics().averageCharWidth();
-    m_panes->setMinimumWidth(28 * charWidth);
+    m_panes->setUsesScrollButtons(false);
+    m_panes->setMinimumWidth(36 * charWidth);
     m_browser->setMinimumWidth(40 * charWidth);
     splitter->setChildrenCollapsible(false);
 

@@ -54,6 +54,9 @@ void ConnectionPage::setupUi()
     cmbDBSelect->setInsertPolicy(QComboBox::NoInsert);
     cmbDBSelect->setEditText(kDatabasePrompt);
     cmbDBSelect->lineEdit()->setCursorPosition(0);
+    // Wide enough for the prompt and most database names, so the closed box seldom cuts one.
+    cmbDBSelect->setMinimumContentsLength(int(kDatabasePrompt.size()));
+    cmbDBSelect->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     grid->addWidget(new QLabel(QStringLiteral("Connection Type"), this), 0, 0);
     grid->addWidget(cmbConnType, 0, 1);
