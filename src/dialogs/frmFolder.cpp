@@ -123,16 +123,28 @@ void frmFolder::setupUi()
     resize(460, 380);
 }
 
+// The desktop theme's drive and folder icons are drawn for any scale; the style's are small bitmaps,
+// used where the desktop has no theme.
+QIcon frmFolder::driveIcon() const
+{
+    return QIcon::fromTheme(QStringLiteral("drive-harddisk"), style()->standardIcon(QStyle::SP_DriveHDIcon));
+}
+
+QIcon frmFolder::folderIcon() const
+{
+    return QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon));
+}
+
 void frmFolder::fillDrives(const QStringList& driveRoots)
 {
-    const QIcon driveIcon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    const QIcon drives = driveIcon();
     for (const QString& root : driveRoots) {
         QString text = root;
         // A volume's label helps tell drives apart; a folder that is no mount point has none.
         const QStorageInfo volume(root);
         if (volume.rootPath() == root && !volume.name().isEmpty())
             text += QStringLiteral(" [") + volume.name() + u']';
-        drive->addItem(driveIcon, text, root);
+        drive->addItem(drives, text, root);
     }
 
     // The current drive is the one holding the process's current folder: the innermost when
@@ -158,7 +170,7 @@ void frmFolder::showDrive(int index)
     const QString root = drive->itemData(index).toString();
     auto* top = new QTreeWidgetItem(folder, QStringList{root});
     top->setData(0, kPathRole, root);
-    top->setIcon(0, style()->standardIcon(QStyle::SP_DriveHDIcon));
+    top->setIcon(0, driveIcon());
     {
         const QSignalBlocker blocker(folder);
         refreshChildren(top);
@@ -235,7 +247,7 @@ QTreeWidgetItem* frmFolder::newFolderItem(const QString& path, const QString& na
 {
     auto* item = new QTreeWidgetItem(QStringList{name});
     item->setData(0, kPathRole, path);
-    item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    item->setIcon(0, folderIcon());
     // Its folders are read when it is opened; until then it may have some.
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;

@@ -11,6 +11,7 @@
 // "Ok"; a confirmed folder always ends with "/".
 
 #include <QDialog>
+#include <QIcon>
 #include <QStringList>
 
 #include <optional>
@@ -51,6 +52,8 @@ private:
     void moveFolderTo(const QString& path);
     void refreshChildren(QTreeWidgetItem* item);
     QTreeWidgetItem* newFolderItem(const QString& path, const QString& name);
+    QIcon driveIcon() const;
+    QIcon folderIcon() const;
     void showFolderPath();
 
     void onNewFolder();
