@@ -44,16 +44,22 @@ int WizardDriver::visiblePanel() const
     return shown;
 }
 
+void WizardDriver::typeConnection(const QString& host, int port, const QString& password, const QString& user) const
+{
+    auto* connectionType = get<QComboBox>("cmbConnType");
+    connectionType->setCurrentText(QStringLiteral("Remote"));
+    emit connectionType->activated(connectionType->currentIndex());
+    type("txtServer", host);
+    type("txtport", QString::number(port));
+    if (!user.isEmpty())
+        type("txtUsername", user);
+    type("txtPassword", password);
+}
+
 void WizardDriver::connectToSandbox() const
 {
     const ServerSettings& s = sandboxServer();
-    auto* type = get<QComboBox>("cmbConnType");
-    type->setCurrentText(QStringLiteral("Remote"));
-    emit type->activated(type->currentIndex());
-    this->type("txtServer", s.host);
-    this->type("txtport", QString::number(s.port));
-    this->type("txtUsername", s.user);
-    this->type("txtPassword", s.password);
+    typeConnection(s.host, s.port, s.password, s.user);
     const qsizetype before = m_dialogs.messages.size();
     click("Command1");
     ASSERT_TRUE(m_wizard.Connected()) << m_dialogs.texts().mid(before).join(" | ").toStdString();

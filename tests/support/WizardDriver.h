@@ -32,6 +32,9 @@ public:
     // Index of the one visible step panel, 0 when none or several are visible.
     int visiblePanel() const;
 
+    // Step 1: "Remote" and the given address, port and password (and user, unless empty), typed
+    // into their boxes; Connect is left to the caller.
+    void typeConnection(const QString& host, int port, const QString& password, const QString& user = {}) const;
     // Step 1: "Remote", the private server's address, port, user and password, then Connect.
     void connectToSandbox() const;
     // Step 1: connect, type the database and press Next, answering No to the save question.

@@ -6,7 +6,6 @@
 #include "mysql/MYSQL_CONNECTION.h"
 #include "wizard/cDB.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,12 +27,7 @@ TEST(DeadServer, TimesOutSaysTheConnectionIsLostAndConnectsAgain)
     wizard.Database().Connection().SetTimeouts(2, 2, 2);
     const int tooLong = 20000;
 
-    auto* type = ui.get<QComboBox>("cmbConnType");
-    type->setCurrentText(QStringLiteral("Remote"));
-    emit type->activated(type->currentIndex());
-    ui.type("txtServer", QStringLiteral("127.0.0.1"));
-    ui.type("txtport", QString::number(server.port));
-    ui.type("txtPassword", server.password);
+    ui.typeConnection(QStringLiteral("127.0.0.1"), server.port, server.password);
     ui.click("Command1");
     ASSERT_TRUE(wizard.Connected()) << dialogs.texts().join(" | ").toStdString();
     ui.type("cmbDBSelect", QStringLiteral("mysql"));

@@ -5,7 +5,6 @@
 #include "TestFolders.h"
 #include "WizardDriver.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QTimer>
@@ -44,14 +43,7 @@ TEST(ServerWait, WindowRepaintsAndCancelAnswersWhileTheServerDoesNotAnswer)
 
     const QList<WaitCase> cases = {
         {"Connect",
-         [&](WizardDriver& d) {
-             auto* type = d.get<QComboBox>("cmbConnType");
-             type->setCurrentText(QStringLiteral("Remote"));
-             emit type->activated(type->currentIndex());
-             d.type("txtServer", QStringLiteral("127.0.0.1"));
-             d.type("txtport", QString::number(server.port));
-             d.type("txtPassword", server.password);
-         },
+         [&](WizardDriver& d) { d.typeConnection(QStringLiteral("127.0.0.1"), server.port, server.password); },
          "Command1", MessageAnswer::No, {},
          {sure, QStringLiteral("Connection to server established successfully")}, 1},
         {"Next on step 1", [](WizardDriver& d) { d.type("cmbDBSelect", QStringLiteral("mysql")); }, "cmdNext",
