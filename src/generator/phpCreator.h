@@ -27,6 +27,9 @@ struct GenerationResult {
     QString Reason;
     QStringList Warnings;
     QStringList NameWarnings;
+    // The generator's own files that existed with other content and were replaced; each one's
+    // earlier content was kept beside it as "<name>.bak".
+    QStringList Replaced;
 };
 
 class phpCreator {
@@ -37,6 +40,11 @@ public:
     // The whole run: templates and stylesheet, then database.php, then config.php. Stops at the
     // first script or template that cannot be written, leaving the stage counter where it was.
     GenerationResult Generate(const WizardChoices& choices);
+
+    // The files of the destination this run would write (templates, stylesheet, database.php,
+    // config.php) that exist and hold other bytes than the run would write: the files a run
+    // replaces. Files the generator does not write are never read, changed or listed.
+    QStringList FilesToReplace(const WizardChoices& choices) const;
 
     // Copies the seventeen templates and the stylesheet, logging one line per row (and one more
     // naming the file and the reason when a template could not be read or the stylesheet not
