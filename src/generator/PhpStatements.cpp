@@ -55,7 +55,7 @@ public:
                 if (!atEnd())
                     script.unread << PhpUnread{m_line, shown(m_pos, m_bytes.size()),
                                                QStringLiteral("text after the closing ?> tag"),
-                                               m_bytes.mid(m_pos)};
+                                               m_bytes.mid(m_pos), true};
                 break;
             }
             const qsizetype start = m_pos;

@@ -36,6 +36,7 @@ struct PhpUnread {
     QString text;                 // the statement as written, shortened
     QString reason;               // empty for a comment
     QByteArray raw;               // the statement or comment exactly as written
+    bool outsidePhp = false;      // text after the closing ?> tag: page output, not PHP
     bool isComment() const { return reason.isEmpty(); }
 };
 

@@ -376,7 +376,9 @@ bool SiteReader::ReadConfigScript(const QByteArray& bytes, const QString& folder
             if (!u.isComment())
                 result.Unread << QStringLiteral("%1 line %2: %3: %4")
                                      .arg(kConfigFile, QString::number(u.line), u.text, u.reason);
-            reader.keep(u.raw);
+            // Text after "?>" is not PHP: written back before the tag it would break the script.
+            if (!u.outsidePhp)
+                reader.keep(u.raw);
         }
     };
     for (const PhpStatement& statement : script.statements) {

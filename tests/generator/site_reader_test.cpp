@@ -134,7 +134,7 @@ TEST(SiteReader, HandEditsAreReadOrKept)
     config.replace("$RecsPerPage = 10;", "$RecsPerPage   =  40 ;  // more rows\r\n");
     config.replace("?>", "\r\n# the owner's comment\r\n$ExtraQueryes[] = 'it''s \\'q\\' \\n';\r\n"
                          "$Admin = \"\\x41\\101\\u{e9}\\q\";\r\n$Export = False;\r\n"
-                         "$Broken = ;\r\n/* two\r\nlines */\r\n?>\r\n");
+                         "$Broken = ;\r\n/* two\r\nlines */\r\n?>\r\n<p>after the script</p>\r\n");
     writeBytes(configPath, config);
 
     const SiteReadResult read = SiteReader::Read(folders.destination());
@@ -142,10 +142,11 @@ TEST(SiteReader, HandEditsAreReadOrKept)
     EXPECT_EQ(read.Choices.Options.RecordsPerPage, 40);
     EXPECT_EQ(read.Choices.Security.AdminUser, QStringLiteral("AAé\\q"));
     // Two single-quoted texts side by side are no PHP text: the line is reported and kept.
-    ASSERT_EQ(read.Unread.size(), 3) << read.Unread.join(u'\n').toStdString();
+    ASSERT_EQ(read.Unread.size(), 4) << read.Unread.join(u'\n').toStdString();
     EXPECT_TRUE(read.Unread[0].contains(QStringLiteral("$ExtraQueryes[]")));
     EXPECT_TRUE(read.Unread[1].contains(QStringLiteral("$Export = False;")));
     EXPECT_TRUE(read.Unread[2].startsWith(QStringLiteral("config.php line ")));
+    EXPECT_TRUE(read.Unread[3].contains(QStringLiteral("text after the closing ?> tag")));
     EXPECT_EQ(read.Choices.ExtraConfigLines,
               QStringList({QStringLiteral("// more rows"), QStringLiteral("# the owner's comment"),
                            QStringLiteral("$ExtraQueryes[] = 'it''s \\'q\\' \\n';"), QStringLiteral("$Export = False;"),
