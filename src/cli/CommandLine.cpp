@@ -57,7 +57,7 @@ QString shown(const QString& path)
 }
 
 // The site's choices, or nothing after one line saying why they could not be read. Lines of the
-// scripts the reader passed over are warnings: the run goes on without them.
+// scripts the reader did not understand are warnings; the run goes on.
 std::optional<WizardChoices> readSite(const QString& folder)
 {
     const SiteReadResult site = SiteReader::Read(folder);
