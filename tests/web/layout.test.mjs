@@ -81,8 +81,9 @@ const pageKinds = {
   },
 };
 
-// What a page shows at its width: whether the page scrolls sideways, each data table's widths and
-// whether it scrolls by itself, and every touch target lower than 40 px.
+// What a page shows at its width: whether the page scrolls sideways, the width left for the content
+// within the page's margins, each data table's widths and whether it scrolls by itself, and every
+// touch target lower than 40 px.
 function measure() {
   const visible = (el) => el.getClientRects().length > 0 && getComputedStyle(el).visibility !== 'hidden';
   const tables = [...document.querySelectorAll('table.DataTable')].map((t) => {
@@ -97,7 +98,9 @@ function measure() {
   const low = [...document.querySelectorAll(targets)].filter(visible)
     .map((el) => ({ what: el.id || el.textContent.trim() || el.outerHTML.slice(0, 40), height: el.getBoundingClientRect().height }))
     .filter((t) => t.height < 40);
-  return { pageWidth: document.documentElement.scrollWidth, innerWidth, tables, low };
+  const page = getComputedStyle(document.getElementById('Page'));
+  const content = document.getElementById('Page').clientWidth - parseFloat(page.paddingLeft) - parseFloat(page.paddingRight);
+  return { pageWidth: document.documentElement.scrollWidth, innerWidth, content, tables, low };
 }
 
 describe('on a phone', () => {
@@ -114,6 +117,7 @@ describe('on a phone', () => {
       }
       for (const [kind, m] of Object.entries(seen)) {
         assert.ok(m.pageWidth <= m.innerWidth, `${style} ${kind}: the page is ${m.pageWidth} px wide`);
+        assert.ok(m.content >= 320, `${style} ${kind}: the margins leave ${m.content} px for the content`);
         for (const t of m.tables) assert.ok(!t.wider || t.scrolls, `${style} ${kind}: table ${t.id} is cut off`);
         assert.deepEqual(m.low, [], `${style} ${kind}: touch targets lower than 40 px`);
       }
