@@ -553,8 +553,8 @@ function qm_page_start(string $title, bool $menu = true): void
 :where(#Top){padding:.3em 1em;gap:0 1em}
 :where(#Page){padding:0 .8em 1em}
 :where(table.DataTable){display:block;overflow-x:auto;width:fit-content;max-width:100%}
-:where(table.DataTable td){white-space:nowrap}
-:where(table.RecordView td){white-space:normal;overflow-wrap:anywhere}
+:where(table.DataTable td){white-space:nowrap;vertical-align:middle}
+:where(table.RecordView td){white-space:normal;overflow-wrap:anywhere;vertical-align:top}
 :where(#Top a, #Top button, .Pager a, .Pager .Disabled, .Actions a, .RowActions a, table.DataTable a, #Page > p > a, .Cancel, .Button, button){display:inline-flex;align-items:center;min-height:40px;box-sizing:border-box}
 :where(input:not([type=checkbox], [type=radio]), select, textarea){min-height:40px;box-sizing:border-box;max-width:100%}
 :where(label:has(> input[type=checkbox], > input[type=radio])){display:inline-flex;align-items:center;gap:.3em;min-height:40px}
