@@ -10,8 +10,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
 using namespace qmtest;
@@ -56,11 +54,9 @@ TEST(DeliveredFiles, StylesheetsSurviveReadingAndWriting)
         Stylesheet sheet(program.path());
         sheet.setPath(name);
         ASSERT_TRUE(sheet.LoadCSSData());
-        // Every "}" ends a rule, the "}" closing each @media block too; those closers read
-        // alike, and alike rules are held once.
-        const qsizetype blocks = original.count(QStringLiteral("@media"));
-        EXPECT_EQ(sheet.Rules().size(), withoutBlanks(original).count(u'}') - std::max<qsizetype>(0, blocks - 1))
-            << name.toStdString();
+        // Every "}" before the @media blocks at the end ends a rule; the blocks are kept as text.
+        const QString rules = original.left(original.indexOf(QStringLiteral("@media")));
+        EXPECT_EQ(sheet.Rules().size(), withoutBlanks(rules).count(u'}')) << name.toStdString();
         ASSERT_TRUE(sheet.Save());
         // Saved untouched, the file is the delivered one byte for byte (the program's own
         // default.css is what every later project starts from).
