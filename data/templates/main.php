@@ -231,6 +231,12 @@ function qm_flag(string $name): bool
     return isset($GLOBALS[$name]) && $GLOBALS[$name] == true;
 }
 
+// A switch the wizard does not write: on unless config.php sets it to False.
+function qm_flag_or_on(string $name): bool
+{
+    return !isset($GLOBALS[$name]) || $GLOBALS[$name] == true;
+}
+
 function qm_setting(string $name, string $default = ''): string
 {
     return isset($GLOBALS[$name]) && is_scalar($GLOBALS[$name]) ? (string)$GLOBALS[$name] : $default;
