@@ -186,7 +186,8 @@ describe('login', () => {
   const pages = ['index.php', 'login.php', 'login.php?next=index.php', `tablelist.php?t=${T.orders}`,
     `view.php?t=${T.orders}&k[]=1`, `edit.php?t=${T.orders}&k[]=1`, `add.php?t=${T.orders}`, `delete.php?t=${T.orders}&k[]=1`,
     `search.php?t=${T.orders}`, `advview.php?t=${T.orders}`, `searchres.php?t=${T.orders}&q=1`,
-    `search.php?t=${T.childbig}&lookup=1&q=Title`, 'execute.php', `view.php?t=${T.customers}&k[]=12&cp[0]=1`];
+    `search.php?t=${T.childbig}&lookup=1&q=Title`, 'execute.php', `tablelist.php?t=${T.orders}&export=csv`,
+    `searchres.php?t=${T.orders}&q=1&export=csv`, `view.php?t=${T.customers}&k[]=12&cp[0]=1`];
 
   it('with $Admin set every page answers an unauthenticated request with the login page', async () => {
     site.setOptions({ Admin: 'boss', AdminPass: 'se"cr$et', ExtraQueries: ['INSERT INTO visits () VALUES ()'] });
@@ -195,7 +196,7 @@ describe('login', () => {
     for (const url of pages) {
       const r = await c.get(url);
       assert.match(r.text, /id="LoginForm"/, url);
-      assert.doesNotMatch(r.text, /id="Records"|Title 0|ChildRecords/, url);
+      assert.doesNotMatch(r.text, /id="Records"|Title 0|order_id,|ChildRecords/, url);
     }
     const before = count('orders');
     const token = (await c.get('index.php')).text.match(/name="csrf" value="([0-9a-f]+)"/)[1];
@@ -340,6 +341,11 @@ describe('statements take nothing from the request but values', () => {
     assert.deepEqual(listRows(pct.text), [], 'a % in the search text is a literal %');
     const adv = await c.get(`searchres.php?t=${T.customers}&adv=1&o[4]=${encodeURIComponent('eq OR 1=1')}&v[4]=x&m=all`);
     assert.equal(listRows(adv.text).length, 10, 'an unknown operator is ignored');
+    const csv = (await c.get(`tablelist.php?t=${T.customers}&export=csv`)).text;
+    for (const url of [`tablelist.php?t=${T.customers}&export=csv&s=${encodeURIComponent('1 DESC, (SELECT SLEEP(1))')}`,
+      `searchres.php?t=${T.customers}&q=&export=csv&d=${encodeURIComponent('DESC; DROP TABLE big')}`]) {
+      assert.equal((await c.get(url)).text, csv, url);
+    }
     const children = (await c.get(`view.php?t=${T.customers}&k[]=12`)).text;
     for (const cp of ['1 OR 1=1', "1' OR '1'='1", '-1']) {
       assert.equal((await c.get(`view.php?t=${T.customers}&k[]=12&cp[0]=${encodeURIComponent(cp)}`)).text.replace(/[0-9a-f]{64}/g, ''),
@@ -753,6 +759,112 @@ describe('child records on the record view', () => {
       site.configure(shop, { FK: true });
       db.exec('DROP TABLE line_notes');
     }
+  });
+});
+
+// The rows of a CSV text. Strict: records end with CR LF, and a comma, quote or line break
+// counts only inside quotes.
+function parseCsv(text) {
+  const rows = [];
+  let row = [];
+  let field = '';
+  let quoted = false;
+  for (let i = 0; i < text.length; i++) {
+    const ch = text[i];
+    if (quoted) {
+      if (ch !== '"') field += ch;
+      else if (text[i + 1] === '"') { field += '"'; i++; } else quoted = false;
+    } else if (ch === '"' && field === '') {
+      quoted = true;
+    } else if (ch === ',') {
+      row.push(field);
+      field = '';
+    } else if (ch === '\r' && text[i + 1] === '\n') {
+      rows.push([...row, field]);
+      [row, field] = [[], ''];
+      i++;
+    } else {
+      field += ch;
+    }
+  }
+  assert.equal(`${row.length}${field}`, '0', 'the last record ends with CR LF');
+  return rows;
+}
+
+describe('CSV export', () => {
+  it('sends a searched, sorted list as it is stored, with formulas neutralised and fields quoted', async () => {
+    db.exec(`UPDATE customers SET city = '=1+1' WHERE customer_id = 8;
+      UPDATE customers SET city = 'Ode, "Nord"\\r\\nside' WHERE customer_id = 21;
+      UPDATE customers SET email = NULL WHERE customer_id = 13;`);
+    try {
+      const c = new Client(php.base);
+      const search = `searchres.php?t=${T.customers}&q=Berg&s=4&d=d`;
+      const link = linkById((await c.get(search)).text, 'ExportCsv');
+      assert.equal(link, `${search}&export=csv`);
+      const r = await c.get(link);
+      assert.equal(r.headers.get('content-type'), 'text/csv; charset=utf-8');
+      assert.match(r.headers.get('content-disposition'), /^attachment; filename="customers\.csv"/);
+      assert.ok(r.text.includes(`,'=1+1,`) && r.text.includes('"Ode, ""Nord""\r\nside"'), r.text);
+      const expected = db.exec(`SELECT customer_id, first_name, last_name, email, REPLACE(city, '\\r\\n', '<CRLF>'), created
+        FROM customers WHERE CONCAT_WS('|', first_name, last_name, email, city, created) LIKE '%Berg%' ORDER BY city DESC, customer_id DESC`)
+        .map((row) => row.map((v) => (v === null ? '' : v.replace('<CRLF>', '\r\n').replace(/^=/, "'="))));
+      assert.equal(expected.length, 5);
+      assert.deepEqual(parseCsv(r.text), [['customer_id', 'first_name', 'last_name', 'email', 'city', 'created'], ...expected]);
+
+      // Lookup columns bring their shown value in a column of their own, with $FK only.
+      const list = `tablelist.php?t=${T.orders}&s=0&d=a`;
+      const first = db.exec('SELECT o.order_id, o.customer_id, c.last_name, o.ordered_at, o.status FROM orders o JOIN customers c USING (customer_id) ORDER BY o.order_id LIMIT 1')[0];
+      assert.deepEqual(parseCsv((await c.get(linkById((await c.get(list)).text, 'ExportCsv'))).text).slice(0, 2),
+        [['order_id', 'customer_id', 'customer_id (customers.last_name)', 'ordered_at', 'status'], first]);
+      site.setOptions({ FK: false });
+      assert.deepEqual(parseCsv((await c.get(`${list}&export=csv`)).text)[0], ['order_id', 'customer_id', 'ordered_at', 'status']);
+      noPhpProblems();
+    } finally {
+      db.exec(`UPDATE customers SET city = 'Turku' WHERE customer_id = 8; UPDATE customers SET city = 'Aarhus' WHERE customer_id = 21;
+        UPDATE customers SET email = 'mona.berg@example.org' WHERE customer_id = 13;`);
+    }
+  });
+
+  it('streams 200,000 records in under 32 MB of memory', async () => {
+    const rows = 200000;
+    db.exec(`CREATE TABLE wide (id INT NOT NULL PRIMARY KEY, note VARCHAR(250) NOT NULL) ENGINE=InnoDB;
+      INSERT INTO wide SELECT seq, CONCAT(REPEAT('x', 200), seq) FROM seq_1_to_${rows};`);
+    // The page run inside a wrapper that writes down the request's peak memory at its end.
+    const wrapper = path.join(site.dir, 'peak.php');
+    const peakFile = path.join(site.dir, 'peak.txt');
+    fs.writeFileSync(wrapper, `<?php register_shutdown_function(function () {
+      file_put_contents(__DIR__ . '/peak.txt', (string)memory_get_peak_usage(true)); });
+      require __DIR__ . '/tablelist.php';`);
+    const shop = site.tables;
+    try {
+      site.configure([...shop, { name: 'wide', fields: [{ name: 'id' }, { name: 'note' }] }], { FK: true });
+      const started = Date.now();
+      const r = await new Client(php.base).get(`peak.php?t=${shop.length}&export=csv`);
+      const lines = r.text.split('\r\n');
+      assert.equal(lines.length, rows + 2);
+      assert.equal(lines[rows], `${rows},${'x'.repeat(200)}${rows}`);
+      const peak = Number(fs.readFileSync(peakFile, 'utf8'));
+      assert.ok(peak > 0 && peak < 32 << 20, `peak memory ${peak} bytes`);
+      assert.ok(Date.now() - started < 60000);
+      noPhpProblems();
+    } finally {
+      site.configure(shop, { FK: true });
+      fs.rmSync(wrapper);
+      fs.rmSync(peakFile, { force: true });
+      db.exec('DROP TABLE wide');
+    }
+  });
+
+  it('$Export = False removes the link and refuses the download', async () => {
+    const c = new Client(php.base);
+    addConfigLines('$Export = False;');
+    for (const page of [`tablelist.php?t=${T.customers}`, `searchres.php?t=${T.customers}&q=Berg`]) {
+      assert.equal(linkById((await c.get(page)).text, 'ExportCsv'), null, page);
+      const r = await c.get(`${page}&export=csv`);
+      assert.equal(r.status, 403, page);
+      assert.match(r.text, /Exporting records is not allowed\./);
+    }
+    noPhpProblems();
   });
 });
 
