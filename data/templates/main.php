@@ -210,6 +210,37 @@ function qm_query(string $sql, array $params = []): array
     return $rows;
 }
 
+// Runs one statement and hands its rows (lists of values, in select order) to $each one at a time,
+// as they come from the server: nothing is buffered, so memory stays the same however many rows
+// there are. No other statement can run on the connection until the last row has been read.
+function qm_each_row(string $sql, array $params, callable $each): void
+{
+    global $db;
+    if (count($params) === 0) {
+        $result = $db->query($sql, MYSQLI_USE_RESULT);
+        while ($row = $result->fetch_row()) {
+            $each($row);
+        }
+        $result->free();
+        return;
+    }
+    // A prepared statement read through bound variables (without store_result) is unbuffered too.
+    $stmt = $db->prepare($sql);
+    qm_bind_values($stmt, $params);
+    $stmt->execute();
+    $row = [];
+    $refs = [];
+    for ($i = 0, $count = $stmt->field_count; $i < $count; $i++) {
+        $row[$i] = null;
+        $refs[] = &$row[$i];
+    }
+    $stmt->bind_result(...$refs);
+    while ($stmt->fetch()) {
+        $each(array_values($row));
+    }
+    $stmt->close();
+}
+
 // Runs one changing statement and returns the number of rows it changed.
 function qm_execute(string $sql, array $params)
 {
@@ -229,6 +260,12 @@ function qm_execute(string $sql, array $params)
 function qm_flag(string $name): bool
 {
     return isset($GLOBALS[$name]) && $GLOBALS[$name] == true;
+}
+
+// A switch the wizard does not write: on unless config.php sets it to False.
+function qm_flag_or_on(string $name): bool
+{
+    return !isset($GLOBALS[$name]) || $GLOBALS[$name] == true;
 }
 
 function qm_setting(string $name, string $default = ''): string
