@@ -316,12 +316,19 @@ void frmWizard::EnterStep(int number, bool comingBack)
 
 void frmWizard::onNext()
 {
+    m_session.clearCancelledWait();
     WizardStep* current = step(m_choices.CurrentStep);
     if (!current || !current->leave())
         return;
     if (WizardStep* next = step(current->index() + 1)) {
         m_choices.CurrentStep = static_cast<int16_t>(next->index());
         EnterStep(next->index(), false);
+        // The next step reads from the server on entry: when the user cancelled that wait, the
+        // wizard stays on the step it was on, as if Next had not been pressed.
+        if (m_session.waitCancelled()) {
+            m_choices.CurrentStep = static_cast<int16_t>(current->index());
+            EnterStep(current->index(), true);
+        }
     }
     m_helpContext = m_choices.CurrentStep;
 }
@@ -330,6 +337,7 @@ void frmWizard::onNext()
 // that say Back skips them. The steps hear of every such Back through the session.
 void frmWizard::onBack()
 {
+    m_session.clearCancelledWait();
     int target = m_choices.CurrentStep - 1;
     if (target < 1) {
         ShowAbout();
@@ -349,8 +357,14 @@ bool frmWizard::confirmExit()
     return answer == MessageAnswer::Yes;
 }
 
+// Cancel while the wizard waits on the server gives up the wait and nothing more: what was
+// waited for does not happen and the wizard stays where it was.
 void frmWizard::onCancel()
 {
+    if (m_session.waitingOnServer()) {
+        m_session.cancelServerWait();
+        return;
+    }
     if (!confirmExit())
         return;
     m_exitConfirmed = true;

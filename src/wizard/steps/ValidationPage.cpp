@@ -237,6 +237,9 @@ void ValidationPage::PrefillLookupColumns()
                 if (key.ChildColumn != field.Name || !tableIndex.contains(key.ParentTable))
                     continue;
                 const QString display = displayColumnOf(key.ParentTable);
+                // A wait given up leaves the field as it was, to be looked at on the next entry.
+                if (session().waitGivenUp())
+                    return;
                 field.IsForeignKey = true;
                 field.ParentTable = key.ParentTable;
                 field.LookupTarget = key.ParentTable + QLatin1Char('.') + (display.isEmpty() ? key.ParentColumn : display);
