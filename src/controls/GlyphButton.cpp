@@ -270,6 +270,12 @@ void GlyphButton::setResetDefaultColors(bool reset)
     changed();
 }
 
+void GlyphButton::setOwnerAccessKey(QChar key)
+{
+    m_ownerAccessKey = key;
+    changed();
+}
+
 void GlyphButton::setCancel(bool cancel)
 {
     m_cancel = cancel;
@@ -401,6 +407,7 @@ GlyphFace GlyphButton::face() const
     f.showFocusRect = m_showFocusRect;
     f.designMode = m_designMode;
     f.underlineAccessKey = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
+    f.ownerAccessKey = m_ownerAccessKey;
     return f;
 }
 

@@ -55,6 +55,20 @@ QChar GlyphCaption::accessKey() const
     return lines[keyLine][keyPos];
 }
 
+void GlyphCaption::markKey(QChar key)
+{
+    if (keyLine >= 0 || key.isNull())
+        return;
+    for (int i = 0; i < lines.size(); ++i) {
+        const qsizetype pos = lines[i].indexOf(key, 0, Qt::CaseInsensitive);
+        if (pos >= 0) {
+            keyLine = i;
+            keyPos = int(pos);
+            return;
+        }
+    }
+}
+
 GlyphCaption GlyphFace::parseCaption(const QString& caption)
 {
     GlyphCaption out;
@@ -333,7 +347,8 @@ void GlyphFace::paintBorder(QPainter& p, const QRectF& r, bool hovered, bool pre
 
 void GlyphFace::paintContent(QPainter& p, QRect area, bool hovered) const
 {
-    const GlyphCaption cap = parseCaption(caption);
+    GlyphCaption cap = parseCaption(caption);
+    cap.markKey(ownerAccessKey);
     const QFontMetrics fm(font);
     const int lineH = fm.height();
     int textW = 0;

@@ -20,6 +20,8 @@ struct GlyphCaption {
     int keyPos = -1;
 
     QChar accessKey() const;
+    // Marks the first occurrence of `key` (in either case) as the access key, unless one is marked.
+    void markKey(QChar key);
 };
 
 class GlyphFace {
@@ -84,6 +86,9 @@ public:
     bool showFocusRect = true;
     bool designMode = false;
     bool underlineAccessKey = true;
+    // A key that the caption's owner answers itself, shown underlined on its first letter in the
+    // caption when the caption marks no access key of its own.
+    QChar ownerAccessKey;
 
 private:
     void fillFace(QPainter& p, const QPainterPath& path, const QRectF& r, bool hovered) const;

@@ -229,20 +229,19 @@ void frmWizard::setupUi()
     // Enter presses Next and Escape presses Cancel when the control with the focus has no use for
     // them (a multi-line box or an open drop-down list keeps them). A push button of a step is
     // pressed by Enter itself while it has the focus, as in a dialog. The captions stay plain
-    // words, so the access keys are shortcuts of their own.
+    // words, so the access keys are shortcuts of their own, drawn underlined on the buttons.
     cmdNext->setDefault(true);
     cancel->setCancel(true);
     for (QPushButton* b : m_pages->findChildren<QPushButton*>())
         b->setAutoDefault(true);
     for (QComboBox* box : m_pages->findChildren<QComboBox*>())
         fitListToEntries(box);
-    const std::pair<QKeySequence, QPushButton*> accessKeys[] = {
-        {QKeySequence(Qt::ALT | Qt::Key_N), cmdNext},
-        {QKeySequence(Qt::ALT | Qt::Key_B), cmdPrevious},
-        {QKeySequence(Qt::ALT | Qt::Key_H), cmdHelp},
-    };
-    for (const auto& [keys, button] : accessKeys)
+    const std::pair<char, QPushButton*> accessKeys[] = {{'N', cmdNext}, {'B', cmdPrevious}, {'H', cmdHelp}};
+    for (const auto& [letter, button] : accessKeys) {
+        const QKeySequence keys(Qt::ALT | Qt::Key(letter));
         connect(new QShortcut(keys, this), &QShortcut::activated, button, &QPushButton::click);
+        static_cast<GlyphButton*>(button)->setOwnerAccessKey(QChar::fromLatin1(letter));
+    }
 
     // The window opens where and as large as it was left; the first time at its smallest size,
     // which fits every page. It cannot be made smaller than that.
