@@ -400,6 +400,10 @@ GlyphFace GlyphButton::face() const
     f.highlight = pal.color(QPalette::Active, QPalette::Highlight);
     f.disabledText = pal.color(QPalette::Disabled, QPalette::ButtonText);
     f.paletteFace = (m_back & 0x80000000u) && (m_hoverBack & 0x80000000u);
+    f.paletteLight = pal.color(QPalette::Light);
+    f.paletteMidlight = pal.color(QPalette::Midlight);
+    f.paletteDark = pal.color(QPalette::Dark);
+    f.paletteShadow = pal.color(QPalette::Shadow);
     f.caption = text();
     f.font = font();
     f.picture = m_picture;

@@ -79,6 +79,10 @@ public:
     QColor highlight;         // hover accents of the standard and highlight styles
     QColor disabledText;
     bool paletteFace = false; // the back colour is the palette's button colour, not one of its own
+    // The palette's edge colours (its light, midlight, dark and shadow roles), which the edges of a
+    // face in the palette's colour take, so that they suit a light and a dark palette alike; a face
+    // of a colour of its own shades its edges from that colour.
+    QColor paletteLight, paletteMidlight, paletteDark, paletteShadow;
     QString caption;
     QFont font;
     QPixmap picture;

@@ -15,6 +15,7 @@
 #include "wizard/steps/TablesPage.h"
 #include "wizard/steps/ValidationPage.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -247,6 +248,35 @@ void frmWizard::setupUi()
     // which fits every page. It cannot be made smaller than that.
     resize(minimumSizeHint());
     restoreGeometry(savedGeometry().toByteArray());
+    greyDisabledBoxes();
+}
+
+// Some palettes, dark desktop palettes among them, give a disabled box the page colour of an
+// enabled one, so that it looks usable. The wizard then gives its disabled boxes the window
+// colour, as Fusion's own palette does, and follows the program's palette in everything else. A
+// palette given to the window itself is left as it is.
+void frmWizard::greyDisabledBoxes()
+{
+    if (testAttribute(Qt::WA_SetPalette) && !m_greyedBoxes)
+        return;
+    const QPalette program = QApplication::palette(this);
+    const bool needed = program.color(QPalette::Disabled, QPalette::Base) == program.color(QPalette::Active, QPalette::Base);
+    const QColor wanted = needed ? program.color(QPalette::Active, QPalette::Window)
+                                 : program.color(QPalette::Disabled, QPalette::Base);
+    if (palette().color(QPalette::Disabled, QPalette::Base) == wanted)
+        return;
+    QPalette own;
+    if (needed)
+        own.setColor(QPalette::Disabled, QPalette::Base, wanted);
+    m_greyedBoxes = needed;
+    setPalette(own);
+}
+
+void frmWizard::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        greyDisabledBoxes();
 }
 
 WizardStep* frmWizard::step(int number) const

@@ -1,6 +1,7 @@
 #pragma once
 // A dark palette for the program while it lives, as a user's desktop may give it (light text on
-// dark windows, greyed text for what is disabled); the palette before is restored afterwards.
+// dark windows, greyed text for what is disabled, but disabled boxes with the page colour of
+// enabled ones, as some desktop palettes have it); the palette before is restored afterwards.
 
 #include <QApplication>
 #include <QPalette>
@@ -28,7 +29,6 @@ public:
             p.setColor(role, color);
         for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             p.setColor(QPalette::Disabled, role, QColor(130, 130, 130));
-        p.setColor(QPalette::Disabled, QPalette::Base, window);
         QApplication::setPalette(p);
     }
     ~DarkPalette() { QApplication::setPalette(m_before); }
