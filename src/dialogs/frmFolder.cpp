@@ -50,7 +50,8 @@ public:
         const QPoint origin = rect.topLeft() + QPoint((rect.width() - px(16)) / 2, (rect.height() - px(16)) / 2);
         const QRect body(origin + QPoint(px(1), px(4)), origin + QPoint(px(15) - 1, px(12.5) - 1));
         const QRect inside = body.adjusted(edge, edge, -edge, -edge);
-        const QRect front(inside.left(), origin.y() + px(8.5), inside.width(), inside.bottom() - origin.y() - px(8.5) + 1);
+        const int frontTop = origin.y() + px(8.5);
+        const QRect front(inside.left(), frontTop, inside.width(), inside.bottom() - frontTop + 1);
         const double radius = 1.5 * u;
 
         painter->save();
@@ -72,7 +73,8 @@ public:
         frontShade.setColorAt(0, QColor(0xa2, 0xa7, 0xad));
         frontShade.setColorAt(1, QColor(0x82, 0x87, 0x8e));
         painter->fillPath(frontFace.intersected(top), frontShade);
-        painter->fillRect(QRect(origin + QPoint(px(3), px(10)), QSize(px(6), std::max(1, px(0.75)))), QColor(0x3a, 0x3d, 0x42));
+        const QRect slot(origin + QPoint(px(3), px(10)), QSize(px(6), std::max(1, px(0.75))));
+        painter->fillRect(slot, QColor(0x3a, 0x3d, 0x42));
         painter->setPen(Qt::NoPen);
         painter->setBrush(QColor(0x46, 0xc1, 0x46));
         painter->drawEllipse(QPointF(origin) + QPointF(12.5 * u, 10.4 * u), 0.9 * u, 0.9 * u);

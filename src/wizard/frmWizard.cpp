@@ -260,7 +260,8 @@ void frmWizard::greyDisabledBoxes()
     if (testAttribute(Qt::WA_SetPalette) && !m_greyedBoxes)
         return;
     const QPalette program = QApplication::palette(this);
-    const bool needed = program.color(QPalette::Disabled, QPalette::Base) == program.color(QPalette::Active, QPalette::Base);
+    const bool needed =
+        program.color(QPalette::Disabled, QPalette::Base) == program.color(QPalette::Active, QPalette::Base);
     const QColor wanted = needed ? program.color(QPalette::Active, QPalette::Window)
                                  : program.color(QPalette::Disabled, QPalette::Base);
     if (palette().color(QPalette::Disabled, QPalette::Base) == wanted)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 
 TEST(ContrastStyle, CheckBoxEdgesStandOutFromTheWindowInALightAndADarkPalette)
@@ -28,7 +29,8 @@ TEST(ContrastStyle, CheckBoxEdgesStandOutFromTheWindowInALightAndADarkPalette)
             const QRect indicator = style.subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
             const QImage drawn = box.grab().toImage();
             const int edge = drawn.pixelColor(indicator.left(), indicator.center().y()).lightness();
-            EXPECT_GE(std::abs(edge - around), enabled ? 40 : 20) << (dark ? "dark" : "light") << (enabled ? "" : " disabled");
+            EXPECT_GE(std::abs(edge - around), enabled ? 40 : 20)
+                << (dark ? "dark" : "light") << (enabled ? "" : " disabled");
         }
     }
 }

@@ -185,7 +185,8 @@ TEST_F(WizardFrame, DisabledBoxesLookDisabledInALightAndADarkPalette)
         EXPECT_EQ(pageColour("txtUsername"), QApplication::palette().color(QPalette::Base));
         // The palette's own colour for a disabled box where it has one unlike the enabled one's.
         const QPalette program = QApplication::palette();
-        EXPECT_EQ(pageColour("txtMin"), dark ? program.color(QPalette::Window) : program.color(QPalette::Disabled, QPalette::Base));
+        EXPECT_EQ(pageColour("txtMin"),
+                  dark ? program.color(QPalette::Window) : program.color(QPalette::Disabled, QPalette::Base));
         EXPECT_NE(pageColour("txtMin"), pageColour("txtUsername"));
     }
 }
