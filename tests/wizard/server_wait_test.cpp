@@ -110,7 +110,9 @@ TEST(ServerWait, CancelGivesUpTheWaitAndLeavesTheWizardOnItsStep)
 
         ASSERT_GE(interruptedAt, 0);
         EXPECT_LT(clock.elapsed() - interruptedAt, 2000);
-        EXPECT_LT(longestGap, 100);
+        // A window that waited on the server itself would freeze for seconds (the connection's
+        // timeouts); the margin is for a machine busy with other work.
+        EXPECT_LT(longestGap, 500);
         EXPECT_TRUE(controlsHeld);
         EXPECT_EQ(ui.step(), stepBefore);
         EXPECT_EQ(wizard.isVisible(), !closing);
