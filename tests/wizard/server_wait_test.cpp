@@ -111,8 +111,9 @@ TEST(ServerWait, CancelGivesUpTheWaitAndLeavesTheWizardOnItsStep)
         ASSERT_GE(interruptedAt, 0);
         EXPECT_LT(clock.elapsed() - interruptedAt, 2000);
         // A window that waited on the server itself would freeze for seconds (the connection's
-        // timeouts); the margin is for a machine busy with other work.
-        EXPECT_LT(longestGap, 500);
+        // timeouts); one that keeps handling events answers within a tenth of a second. The test
+        // runs alone, so other tests' work does not count against it.
+        EXPECT_LT(longestGap, 100) << "longest gap " << longestGap;
         EXPECT_TRUE(controlsHeld);
         EXPECT_EQ(ui.step(), stepBefore);
         EXPECT_EQ(wizard.isVisible(), !closing);
