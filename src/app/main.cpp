@@ -1,4 +1,6 @@
-// Quillmere: opens the wizard window; the program ends when the wizard is left.
+// Quillmere: opens the wizard window, and the program ends when the wizard is left; given a command
+// (quillmere regenerate DIR, quillmere check DIR) or an option, runs it without a window.
+#include "cli/CommandLine.h"
 #include "wizard/frmWizard.h"
 
 #include <QApplication>
@@ -7,6 +9,15 @@
 
 int main(int argc, char** argv)
 {
+    // Decided before any window application exists, so that the commands need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandLine::Wanted(arguments)) {
+        QCoreApplication app(argc, argv);
+        return CommandLine::Run(QCoreApplication::arguments());
+    }
+
     // Shared GL contexts must be set before the application exists, for the stylesheet preview.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

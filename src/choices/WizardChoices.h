@@ -76,6 +76,9 @@ struct WizardChoices {
     int16_t CurrentStep = 1;
     ConnectionSettings Connection;
     QStringList ExtraQueries;  // written into config.php; no step fills it
+    // Lines of a reopened site's config.php that the generator does not write (the owner's
+    // comments and settings), written back before its end so that regenerating keeps them.
+    QStringList ExtraConfigLines;
     QList<SelectedTable> SelectedTables{SelectedTable{}};
     ScriptOptions Options;
     SecurityOptions Security;

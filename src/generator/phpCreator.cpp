@@ -74,9 +74,22 @@ QByteArray scriptBytes(const QStringList& lines)
     return bytes;
 }
 
+// Whether `path` holds a file whose bytes are not `bytes`: one a run would replace.
+bool holdsOtherBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile existing(path);
+    if (!existing.exists() || QFileInfo(path).isDir())
+        return false;
+    if (existing.size() != bytes.size())
+        return true;
+    return !existing.open(QIODevice::ReadOnly) || existing.readAll() != bytes;
+}
+
 // Replaces the file at `path` with `bytes` in one step, so a failure (a full disk included) leaves
 // the earlier file (or none) byte for byte and never a short one. A file marked read-only is
-// refused even where the user's rights would allow writing it, as the mark asks.
+// refused even where the user's rights would allow writing it, as the mark asks. An earlier file
+// with other content is first copied to "<path>.bak"; when that copy cannot be made the file is
+// left as it was.
 WriteOutcome saveWholeFile(const QString& path, const QByteArray& bytes)
 {
     WriteOutcome outcome{path, {}};
@@ -86,6 +99,20 @@ WriteOutcome saveWholeFile(const QString& path, const QByteArray& bytes)
         outcome.Error = QStringLiteral("the file is read-only");
         return outcome;
     }
+    if (holdsOtherBytes(path, bytes)) {
+        QFile earlier(path);
+        if (!earlier.open(QIODevice::ReadOnly)) {
+            outcome.Error = earlier.errorString();
+            return outcome;
+        }
+        const QString backup = path + QStringLiteral(".bak");
+        const QString kept = writeWholeFile(backup, earlier.readAll());
+        if (!kept.isEmpty()) {
+            outcome.Error = QStringLiteral("could not keep a copy of it as %1: %2").arg(displayPath(backup), kept);
+            return outcome;
+        }
+        outcome.Replaced = true;
+    }
     outcome.Error = writeWholeFile(path, bytes);
     return outcome;
 }
@@ -94,6 +121,7 @@ WriteOutcome saveWholeFile(const QString& path, const QByteArray& bytes)
 struct CopyFailure {
     QString Reason;
     bool TargetFailed = false;
+    bool Replaced = false;  // copied over an earlier file with other content
 };
 
 // Byte-for-byte copy that replaces an existing target. An empty Reason means it was copied.
@@ -107,8 +135,8 @@ CopyFailure copyWholeFile(const QString& source, const QString& target)
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
         return {in.errorString()};
-    const QString written = saveWholeFile(target, bytes).Error;
-    return {written, !written.isEmpty()};
+    const WriteOutcome written = saveWholeFile(target, bytes);
+    return {written.Error, !written.Ok(), written.Replaced};
 }
 
 // The page that reads $FKInfo splits "table.column" at the first dot whose left part names a
@@ -171,6 +199,8 @@ GenerationResult phpCreator::Generate(const WizardChoices& choices)
     AppendLogLine(QStringLiteral("Templates copied successfully."));
 
     const WriteOutcome database = WriteDatabaseScript(choices);
+    if (database.Replaced)
+        result.Replaced << displayPath(database.Path);
     if (!database.Ok()) {
         result.FailedFile = displayPath(database.Path);
         result.Reason = database.Error;
@@ -181,6 +211,8 @@ GenerationResult phpCreator::Generate(const WizardChoices& choices)
     AppendLogLine(QStringLiteral("Database file created successfully."));
 
     const WriteOutcome config = WriteConfigScript(choices);
+    if (config.Replaced)
+        result.Replaced << displayPath(config.Path);
     if (!config.Ok()) {
         result.FailedFile = displayPath(config.Path);
         result.Reason = config.Error;
@@ -204,6 +236,8 @@ bool phpCreator::CopyTemplates(const WizardChoices& choices, GenerationResult& r
     // A template that could not be written stops the run: the site would miss it or keep a stale one.
     auto copy = [&](const QString& source, const QString& target, const QString& line, bool required) {
         const CopyFailure failure = copyWholeFile(source, target);
+        if (failure.Replaced)
+            result.Replaced << displayPath(target);
         AppendLogLine(line);
         if (failure.Reason.isEmpty())
             return true;
@@ -234,7 +268,7 @@ bool phpCreator::CopyTemplates(const WizardChoices& choices, GenerationResult& r
     return true;
 }
 
-WriteOutcome phpCreator::WriteDatabaseScript(const WizardChoices& choices) const
+QByteArray phpCreator::DatabaseScriptBytes(const WizardChoices& choices) const
 {
     const ConnectionSettings& c = choices.Connection;
     // The PHP call takes another port as host:port, an IPv6 address in brackets ([::1]:3307) so
@@ -253,20 +287,54 @@ WriteOutcome phpCreator::WriteDatabaseScript(const WizardChoices& choices) const
         QStringLiteral("mysql_select_db(") + MakeString(c.DatabaseName) + QStringLiteral(", $db);"),
         QStringLiteral("?>"),
     };
-    return saveWholeFile(choices.DestinationFolder + QStringLiteral("/database.php"), scriptBytes(lines));
+    return scriptBytes(lines);
+}
+
+WriteOutcome phpCreator::WriteDatabaseScript(const WizardChoices& choices) const
+{
+    return saveWholeFile(choices.DestinationFolder + QStringLiteral("/database.php"), DatabaseScriptBytes(choices));
 }
 
 WriteOutcome phpCreator::WriteConfigScript(const WizardChoices& choices) const
 {
     // The sections are gathered first and the file replaced in one step, so a failure leaves no
     // script that stops halfway.
+    return saveWholeFile(choices.DestinationFolder + QStringLiteral("/config.php"), ConfigScriptBytes(choices));
+}
+
+QByteArray phpCreator::ConfigScriptBytes(const WizardChoices& choices) const
+{
     QStringList lines;
     BeginConfigScript(choices, lines);
     WriteTableData(choices, lines);
     WriteOptions(choices, lines);
     WriteExtraQueries(choices, lines);
     EndConfigScript(choices, lines);
-    return saveWholeFile(choices.DestinationFolder + QStringLiteral("/config.php"), scriptBytes(lines));
+    return scriptBytes(lines);
+}
+
+QStringList phpCreator::FilesToReplace(const WizardChoices& choices) const
+{
+    QStringList replaced;
+    const QString destination = choices.DestinationFolder + u'/';
+    auto check = [&](const QString& target, const QByteArray& bytes) {
+        if (holdsOtherBytes(target, bytes))
+            replaced << displayPath(target);
+    };
+    auto checkCopy = [&](const QString& source, const QString& target) {
+        QFile in(source);
+        if (in.open(QIODevice::ReadOnly))
+            check(target, in.readAll());
+    };
+    const QString templates = m_programFolder + QStringLiteral("/templates/");
+    for (const TemplateRow& row : kTemplates)
+        checkCopy(templates + QString::fromLatin1(row.file), destination + QString::fromLatin1(row.file));
+    const QString stylesheet = choices.Appearance.StylesheetPath;
+    if (!stylesheet.isEmpty() && !QFileInfo(stylesheet).isDir())
+        checkCopy(stylesheet, destination + FileNameOf(stylesheet));
+    check(destination + QStringLiteral("database.php"), DatabaseScriptBytes(choices));
+    check(destination + QStringLiteral("config.php"), ConfigScriptBytes(choices));
+    return replaced;
 }
 
 void phpCreator::BeginConfigScript(const WizardChoices&, QStringList& lines) const
@@ -330,8 +398,9 @@ void phpCreator::WriteExtraQueries(const WizardChoices& choices, QStringList& li
         lines << QStringLiteral("$ExtraQueryes[] = ") + MakeString(query) + u';';
 }
 
-void phpCreator::EndConfigScript(const WizardChoices&, QStringList& lines) const
+void phpCreator::EndConfigScript(const WizardChoices& choices, QStringList& lines) const
 {
+    lines << choices.ExtraConfigLines;
     lines << QStringLiteral("?>");
 }
 

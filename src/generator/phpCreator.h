@@ -14,6 +14,7 @@ class GenerationLog;
 struct WriteOutcome {
     QString Path;
     QString Error;
+    bool Replaced = false;  // an earlier file with other content was replaced (and kept as .bak)
     bool Ok() const { return Error.isEmpty(); }
 };
 
@@ -54,6 +55,9 @@ public:
 
     WriteOutcome WriteDatabaseScript(const WizardChoices& choices) const;
     WriteOutcome WriteConfigScript(const WizardChoices& choices) const;
+    // The two scripts' bytes as the writers above write them.
+    QByteArray DatabaseScriptBytes(const WizardChoices& choices) const;
+    QByteArray ConfigScriptBytes(const WizardChoices& choices) const;
 
     // A PHP double-quoted literal holding exactly `value`: backslash, double quote and dollar sign
     // are escaped, so nothing inside is read as an escape, the literal's end or a variable.

@@ -294,3 +294,45 @@ TEST_F(GenerationRun, EmptyDestinationWritesNothing)
     EXPECT_EQ(log.GenerationStage(), 0);
     EXPECT_FALSE(QFile::exists(QStringLiteral("/database.php")));
 }
+
+// Regenerating into a site's folder: files the owner changed are listed before the run and kept
+// as "<name>.bak" when replaced; files the generator does not write are never touched.
+TEST_F(GenerationRun, ChangedFilesAreListedAndKeptAsBackupsOwnFilesAreLeftAlone)
+{
+    ASSERT_TRUE(generate().Succeeded);
+    const phpCreator creator(folders.programFolder(), log);
+    EXPECT_EQ(creator.FilesToReplace(choices), QStringList());
+
+    const QString config = folders.destinationFile(QStringLiteral("config.php"));
+    const QString index = folders.destinationFile(QStringLiteral("index.php"));
+    const QString notes = folders.destinationFile(QStringLiteral("notes.txt"));
+    const QByteArray generatedConfig = readFile(config);
+    for (const auto& [path, bytes] : {std::pair{config, QByteArray("<?php // edited ?>")},
+                                      std::pair{index, QByteArray("edited index")},
+                                      std::pair{notes, QByteArray("the owner's notes")}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    const QStringList changed{QDir::cleanPath(index), QDir::cleanPath(config)};
+    EXPECT_EQ(creator.FilesToReplace(choices), changed);
+
+    // A copy that cannot be kept (a folder in its place) leaves the file as the owner left it.
+    ASSERT_TRUE(QDir(folders.destination()).mkdir(QStringLiteral("config.php.bak")));
+    const GenerationResult refused = generate();
+    EXPECT_FALSE(refused.Succeeded);
+    EXPECT_EQ(refused.FailedFile, QDir::cleanPath(config));
+    EXPECT_TRUE(refused.Reason.startsWith(QStringLiteral("could not keep a copy of it as ")));
+    EXPECT_EQ(readFile(config), QByteArray("<?php // edited ?>"));
+    ASSERT_TRUE(QDir(folders.destination()).rmdir(QStringLiteral("config.php.bak")));
+
+    const GenerationResult result = generate();
+    EXPECT_TRUE(result.Succeeded);
+    EXPECT_EQ(result.Replaced, QStringList{QDir::cleanPath(config)});
+    EXPECT_EQ(readFile(config + QStringLiteral(".bak")), QByteArray("<?php // edited ?>"));
+    EXPECT_EQ(readFile(index + QStringLiteral(".bak")), QByteArray("edited index"));
+    EXPECT_EQ(readFile(config), generatedConfig);
+    EXPECT_EQ(readFile(notes), QByteArray("the owner's notes"));
+    EXPECT_FALSE(QFile::exists(folders.destinationFile(QStringLiteral("database.php.bak"))));
+    EXPECT_TRUE(generate().Replaced.isEmpty());
+}

@@ -6,7 +6,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -129,4 +133,76 @@ TEST(WizardGeneration, ChoicesMadeThroughTheStepsEndUpInTheGeneratedFolder)
     }
     EXPECT_EQ(gentest::readFile(destination.filePath(QStringLiteral("plain.css"))),
               gentest::readFile(folder.file(QStringLiteral("plain.css"))));
+}
+
+namespace {
+
+// Each file of the folder with a digest of its bytes.
+QMap<QString, QByteArray> folderBytes(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        files.insert(name, QCryptographicHash::hash(gentest::readFile(folder + u'/' + name), QCryptographicHash::Sha256).toHex());
+    return files;
+}
+
+}  // namespace
+
+// Generate into a folder whose generated files now hold other bytes asks once, naming them; No
+// leaves the folder as it was and the wizard on step 8, Yes replaces them and keeps copies.
+TEST(WizardGeneration, GenerateAsksBeforeReplacingFilesThatDiffer)
+{
+    TempProgramFolder folder;
+    DialogRecorder dialogs;
+    frmWizard wizard{folder.path()};
+    WizardDriver ui{wizard, dialogs};
+    ScratchDatabase db{QStringLiteral("replace")};
+    QTemporaryDir destination;
+    wizard.show();
+    db.exec({QStringLiteral("CREATE TABLE items (id INT PRIMARY KEY, name VARCHAR(40))")});
+    ui.reachFieldStep(db.name(), {QStringLiteral("items")});
+    for (int step = 3; step < 8; ++step)
+        ui.next();
+    ASSERT_EQ(ui.step(), 8) << dialogs.texts().join(" | ").toStdString();
+    ui.type("txtDestination", destination.path());
+    const QString created = QStringLiteral("Scripts created successfully in %1/").arg(destination.path());
+
+    // A new folder, then the same choices again: nothing differs, nothing is asked.
+    for (int run = 0; run < 2; ++run) {
+        dialogs.clear();
+        ui.next();
+        EXPECT_EQ(dialogs.texts(), QStringList{created});
+    }
+
+    const QString index = destination.filePath(QStringLiteral("index.php"));
+    const QString config = destination.filePath(QStringLiteral("config.php"));
+    const QByteArray generatedIndex = gentest::readFile(index);
+    for (const QString& path : {index, config}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("edited by hand\n");
+    }
+    const QMap<QString, QByteArray> edited = folderBytes(destination.path());
+
+    dialogs.clear();
+    dialogs.answers = {MessageAnswer::No};
+    ui.next();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("These files in %1/ exist with other contents and will be replaced:\n\n"
+                             "index.php\nconfig.php\n\nA copy of each is kept as <name>.bak. Replace them?")
+                  .arg(destination.path()));
+    EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.modals, QStringList());
+    EXPECT_EQ(ui.step(), 8);
+    EXPECT_EQ(folderBytes(destination.path()), edited);
+
+    dialogs.clear();
+    dialogs.answers = {MessageAnswer::Yes};
+    ui.next();
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_EQ(dialogs.texts()[1], created);
+    EXPECT_EQ(gentest::readFile(index), generatedIndex);
+    EXPECT_EQ(gentest::readFile(index + QStringLiteral(".bak")), "edited by hand\n");
+    EXPECT_EQ(gentest::readFile(config + QStringLiteral(".bak")), "edited by hand\n");
 }

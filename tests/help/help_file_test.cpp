@@ -109,6 +109,7 @@ TEST_F(HelpFile, IndexKeywordsLeadToTheirTopics)
         {QStringLiteral("Run CSS Editor"), QStringLiteral("stylesheet-tools.html")},
         {QStringLiteral("Allow Nulls"), QStringLiteral("validation-rules.html")},
         {QStringLiteral("records per page"), QStringLiteral("step4-options.html")},
+        {QStringLiteral("regenerate"), QStringLiteral("command-line.html")},
     };
     for (const auto& [keyword, fileName] : keywords) {
         const QList<QHelpLink> links = engine.documentsForKeyword(keyword);

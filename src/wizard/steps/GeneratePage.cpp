@@ -4,6 +4,7 @@
 #include "dialogs/UserDialogs.h"
 #include "dialogs/frmFolder.h"
 #include "generator/GenerationLog.h"
+#include "generator/phpCreator.h"
 #include "wizard/frmProgress.h"
 
 #include <QCoreApplication>
@@ -51,6 +52,8 @@ bool GeneratePage::leave()
 {
     if (!TakeDestinationFromBox())
         return false;
+    if (!MayReplaceFiles())
+        return false;
     if (RunGeneration()) {
         QCoreApplication::processEvents();
         showMessage(this, QStringLiteral("Scripts created successfully in %1").arg(choices().DestinationFolder),
@@ -86,6 +89,23 @@ bool GeneratePage::TakeDestinationFromBox()
     choices().DestinationFolder = *destination;
     txtDestination->setText(*destination);
     return true;
+}
+
+// Files of an earlier run that hold other bytes now (edited by hand, or generated from other
+// choices) are replaced only when the user says so; No leaves the folder exactly as it was.
+bool GeneratePage::MayReplaceFiles()
+{
+    const QStringList paths = phpCreator(programFolder(), *m_log).FilesToReplace(choices());
+    if (paths.isEmpty())
+        return true;
+    QStringList names;
+    for (const QString& path : paths)
+        names << phpCreator::FileNameOf(path);
+    const QString text =
+        QStringLiteral("These files in %1 exist with other contents and will be replaced:\n\n%2\n\n"
+                       "A copy of each is kept as <name>.bak. Replace them?")
+            .arg(choices().DestinationFolder, names.join(u'\n'));
+    return showMessage(this, text, MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
 bool GeneratePage::RunGeneration()

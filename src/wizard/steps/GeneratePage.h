@@ -21,6 +21,7 @@ private:
     void setupUi();
     void BrowseDestination();
     bool TakeDestinationFromBox();
+    bool MayReplaceFiles();
     bool RunGeneration();
 
     // The log lives as long as the window and feeds lstLog, so every run's lines stay listed.
