@@ -247,12 +247,18 @@ TEST_F(ReopenSite, HandEditsOfConfigAreTakenOver)
     config.close();
     const QByteArray extra = "$ExtraQueryes[] = \"SET @edited = 1\";\r\n";
     text.replace("$RecsPerPage = 10;", "$RecsPerPage = 55;");
-    text.replace("?>", "// edited by hand\r\n" + extra + "?>");
+    text.replace("?>", "// edited by hand\r\n$Owner = 1;\r\n" + extra + "?>");
     ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
     config.write(text);
     config.close();
 
+    // A statement the wizard does not know is named once, and the site still opens.
     openSite(site.path());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        QStringLiteral("The site was opened, but these lines of it were not understood:\nconfig.php line ")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].text.count(u'\n'), 1);
     connectAndLeaveStepOne();
     ui.next();
     ui.next();

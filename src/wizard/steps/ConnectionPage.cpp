@@ -332,7 +332,7 @@ void ConnectionPage::OpenSite()
                                      .arg(QDir::toNativeSeparators(site.Choices.DestinationFolder)));
     if (!site.Unread.isEmpty())
         showMessage(this,
-                    QStringLiteral("These lines of the site were not understood and are left out:\n%1")
+                    QStringLiteral("The site was opened, but these lines of it were not understood:\n%1")
                         .arg(site.Unread.join(QLatin1Char('\n'))),
                     MessageIcon::Exclamation);
 }
