@@ -603,3 +603,102 @@ function qm_hidden_fields(array $params, string $prefix = ''): array
     }
     return $out;
 }
+
+// =============================================================================================
+// Export as CSV
+// =============================================================================================
+
+// The link that downloads a list as shown, its search and sort kept; null when $Export = False.
+function qm_export_url(array $tm, string $pageUrl, array $base): ?string
+{
+    if (!qm_flag_or_on('Export')) {
+        return null;
+    }
+    [$sortPos, $dir] = qm_sort_state($tm);
+    $params = $sortPos === null ? $base : $base + ['s' => $sortPos, 'd' => $dir === 'DESC' ? 'd' : 'a'];
+    return qm_url($pageUrl, $params + ['export' => 'csv']);
+}
+
+// One field of a CSV line (RFC 4180): quoted where it holds a comma, a quote or a line break,
+// with its quotes doubled; NULL is an empty field. A spreadsheet takes a cell that starts with =,
+// +, -, @, a tab or a carriage return for a formula: such a text gets a leading ' so that it stays
+// text. A number of a number column is left as it is (-5 is no formula).
+function qm_csv_field($value, bool $numeric): string
+{
+    if ($value === null) {
+        return '';
+    }
+    $text = (string)$value;
+    if ($text !== '' && strpos("=+-@\t\r", $text[0]) !== false && !($numeric && is_numeric($text))) {
+        $text = "'" . $text;
+    }
+    if (strpbrk($text, ",\"\r\n") !== false) {
+        $text = '"' . str_replace('"', '""', $text) . '"';
+    }
+    return $text;
+}
+
+// [heading, expression, whether numeric] of each column of an export: every shown field as
+// stored (binary data as hexadecimal digits), and after a lookup field the value it shows.
+function qm_export_columns(array $tm): array
+{
+    $columns = [];
+    foreach ($tm['fields'] as $f) {
+        $col = 't.' . qm_ident($f['name']);
+        $expression = $f['col']['kind'] === 'blob' ? 'HEX(' . $col . ')' : qm_column_expression($f, $col, false);
+        $columns[] = [$f['name'], $expression, $f['col']['numeric']];
+        $l = $f['lookup'];
+        if ($l !== null) {
+            $columns[] = [$f['name'] . ' (' . $l['table'] . '.' . $l['display'] . ')', qm_lookup_expression($l, $col), false];
+        }
+    }
+    return $columns;
+}
+
+// Sends the records of a list ($where: its search) in the list's sort order as a CSV file and ends
+// the request. The rows are read unbuffered and written one by one, so that a table of any size
+// takes the same memory; $Export = False refuses the download.
+function qm_export_csv(array $tm, string $where, array $whereParams): void
+{
+    if (!qm_flag_or_on('Export')) {
+        qm_fail(403, 'Exporting records is not allowed.');
+    }
+    [$sortPos, $dir] = qm_sort_state($tm);
+    $columns = qm_export_columns($tm);
+    $select = [];
+    foreach ($columns as $i => [, $expression]) {
+        $select[] = $expression . ' AS e' . $i;
+    }
+    $sql = 'SELECT ' . implode(', ', $select) . ' FROM ' . qm_ident($tm['name']) . ' AS t'
+        . ($where !== '' ? ' WHERE ' . $where : '') . ' ORDER BY ' . qm_order_sql(qm_order_columns($tm, $sortPos), 't', $dir);
+    // The visitor's other pages need not wait for the download to end.
+    if (session_status() === PHP_SESSION_ACTIVE) {
+        session_write_close();
+    }
+    if (function_exists('set_time_limit')) {
+        set_time_limit(0);
+    }
+    qm_discard_output();
+    $ascii = preg_replace('/[^A-Za-z0-9._-]+/', '_', $tm['name']);
+    header('Content-Type: text/csv; charset=utf-8');
+    header('Content-Disposition: attachment; filename="' . $ascii . '.csv"; filename*=UTF-8\'\'' . rawurlencode($tm['name'] . '.csv'));
+    $numeric = array_column($columns, 2);
+    $headings = [];
+    foreach ($columns as [$heading]) {
+        $headings[] = qm_csv_field($heading, false);
+    }
+    echo implode(',', $headings), "\r\n";
+    $n = 0;
+    qm_each_row($sql, array_values($whereParams), function (array $row) use ($numeric, &$n): void {
+        $fields = [];
+        foreach ($row as $i => $value) {
+            $fields[] = qm_csv_field($value, $numeric[$i]);
+        }
+        echo implode(',', $fields), "\r\n";
+        if (++$n % 500 === 0) {
+            flush();
+        }
+    });
+    flush();
+    exit;
+}

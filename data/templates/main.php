@@ -210,6 +210,37 @@ function qm_query(string $sql, array $params = []): array
     return $rows;
 }
 
+// Runs one statement and hands its rows (lists of values, in select order) to $each one at a time,
+// as they come from the server: nothing is buffered, so memory stays the same however many rows
+// there are. No other statement can run on the connection until the last row has been read.
+function qm_each_row(string $sql, array $params, callable $each): void
+{
+    global $db;
+    if (count($params) === 0) {
+        $result = $db->query($sql, MYSQLI_USE_RESULT);
+        while ($row = $result->fetch_row()) {
+            $each($row);
+        }
+        $result->free();
+        return;
+    }
+    // A prepared statement read through bound variables (without store_result) is unbuffered too.
+    $stmt = $db->prepare($sql);
+    qm_bind_values($stmt, $params);
+    $stmt->execute();
+    $row = [];
+    $refs = [];
+    for ($i = 0, $count = $stmt->field_count; $i < $count; $i++) {
+        $row[$i] = null;
+        $refs[] = &$row[$i];
+    }
+    $stmt->bind_result(...$refs);
+    while ($stmt->fetch()) {
+        $each(array_values($row));
+    }
+    $stmt->close();
+}
+
 // Runs one changing statement and returns the number of rows it changed.
 function qm_execute(string $sql, array $params)
 {
@@ -229,6 +260,12 @@ function qm_execute(string $sql, array $params)
 function qm_flag(string $name): bool
 {
     return isset($GLOBALS[$name]) && $GLOBALS[$name] == true;
+}
+
+// A switch the wizard does not write: on unless config.php sets it to False.
+function qm_flag_or_on(string $name): bool
+{
+    return !isset($GLOBALS[$name]) || $GLOBALS[$name] == true;
 }
 
 function qm_setting(string $name, string $default = ''): string
@@ -529,7 +566,10 @@ function qm_page_start(string $title, bool $menu = true): void
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title><?= qm_h($title) ?><?= $site !== '' ? ' - ' . qm_h($site) : '' ?></title>
-<?php /* Layout only, at zero specificity, so that any stylesheet of the site overrides it. */ ?>
+<?php /* Layout only, at zero specificity, so that any stylesheet of the site overrides it. On a
+   phone (640 px wide and less) a data table scrolls sideways on its own instead of the page, links,
+   buttons and fields are at least 40 px tall, and forms have one column; a stylesheet built without
+   such rules gets them from here. */ ?>
 <style>
 :where(body){margin:0;font-family:sans-serif}
 :where(#Page){padding:0 1.5em 1.5em}
@@ -546,6 +586,20 @@ function qm_page_start(string $title, bool $menu = true): void
 :where(.Null){color:#888;font-style:italic}
 :where(.Hint){color:#666;font-size:.85em}
 :where(.SortArrow){vertical-align:middle;margin-left:.3em}
+@media (max-width:640px){
+:where(#Top){padding:.3em 1em;gap:0 1em}
+:where(#Page){padding:0 .8em 1em}
+:where(table.DataTable){display:block;overflow-x:auto;width:fit-content;max-width:100%}
+:where(table.DataTable td){white-space:nowrap;vertical-align:middle}
+:where(table.RecordView td){white-space:normal;overflow-wrap:anywhere;vertical-align:top}
+:where(#Top a, #Top button, .Pager a, .Pager .Disabled, .Actions a, .RowActions a, table.DataTable a, #Page > p > a, .Cancel, .Button, button){display:inline-flex;align-items:center;min-height:40px;box-sizing:border-box}
+:where(input:not([type=checkbox], [type=radio]), select, textarea){min-height:40px;box-sizing:border-box;max-width:100%}
+:where(label:has(> input[type=checkbox], > input[type=radio])){display:inline-flex;align-items:center;gap:.3em;min-height:40px}
+:where(table.FormTable, table.FormTable tbody, table.FormTable tr, table.FormTable th, table.FormTable td){display:block}
+:where(table.FormTable th){text-align:left;padding:.6em 0 .1em}
+:where(.QuickSearch){display:flex;gap:.4em;flex:1 1 100%}
+:where(.QuickSearch input[type=search]){flex:1;min-width:0}
+}
 </style>
 <?php if ($css !== '') : ?>
 <link rel="stylesheet" href="<?= qm_h(qm_path_url($css)) ?>">

@@ -390,6 +390,31 @@ function qm_foreign_keys(string $table): array
     return $out;
 }
 
+// The foreign keys of the database that point to a table, read once per request: per constraint,
+// the child table and its columns with the parent columns they refer to, in key order.
+function qm_referencing_keys(string $parent): array
+{
+    static $cache = [];
+    if (isset($cache[$parent])) {
+        return $cache[$parent];
+    }
+    $rows = qm_query('SELECT k.TABLE_NAME, k.CONSTRAINT_NAME, k.COLUMN_NAME, k.REFERENCED_COLUMN_NAME'
+        . ' FROM information_schema.KEY_COLUMN_USAGE AS k JOIN information_schema.REFERENTIAL_CONSTRAINTS AS r'
+        . ' ON r.CONSTRAINT_SCHEMA = k.CONSTRAINT_SCHEMA AND r.CONSTRAINT_NAME = k.CONSTRAINT_NAME'
+        . ' AND r.TABLE_NAME = k.TABLE_NAME'
+        . ' WHERE k.TABLE_SCHEMA = DATABASE() AND k.REFERENCED_TABLE_SCHEMA = DATABASE() AND k.REFERENCED_TABLE_NAME = ?'
+        . ' ORDER BY k.TABLE_NAME, k.CONSTRAINT_NAME, k.ORDINAL_POSITION', [$parent]);
+    $keys = [];
+    foreach ($rows as $row) {
+        $id = $row['TABLE_NAME'] . "\0" . $row['CONSTRAINT_NAME'];
+        $keys[$id]['table'] = (string)$row['TABLE_NAME'];
+        $keys[$id]['columns'][] = (string)$row['COLUMN_NAME'];
+        $keys[$id]['refs'][] = (string)$row['REFERENCED_COLUMN_NAME'];
+    }
+    $cache[$parent] = array_values($keys);
+    return $cache[$parent];
+}
+
 // The parent column a lookup matches the field against: the foreign key's referenced column where
 // the schema has one, else the parent's primary key; null when neither can be found.
 function qm_resolve_lookup(string $field, array $target, array $foreign): ?array

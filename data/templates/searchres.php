@@ -41,11 +41,19 @@ $advanced = qm_param('adv') === '1';
 qm_require_option($advanced ? 'SearchRecords' : 'Search', 'Searching records is not allowed.');
 $tm = qm_table($ti);
 [$title, $where, $params, $base] = $advanced ? qm_advanced_search($tm) : qm_simple_search($tm);
+if (qm_param('export') === 'csv') {
+    qm_export_csv($tm, $where, $params);
+}
+$exportUrl = qm_export_url($tm, 'searchres.php', $base);
 
 qm_page_start($title);
 ?>
 <div class="Actions"><a href="<?= qm_h(qm_url($advanced ? 'advview.php' : 'search.php', ['t' => $ti])) ?>">New search</a>
-<a href="<?= qm_h(qm_url('tablelist.php', ['t' => $ti])) ?>">All records</a></div>
+<a href="<?= qm_h(qm_url('tablelist.php', ['t' => $ti])) ?>">All records</a>
+<?php if ($exportUrl !== null) : ?>
+<a href="<?= qm_h($exportUrl) ?>" id="ExportCsv">Download as CSV</a>
+<?php endif ?>
+</div>
 <?php
 qm_render_list($tm, 'searchres.php', $base, $where, $params, true);
 qm_page_end();

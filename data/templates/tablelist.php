@@ -7,6 +7,10 @@ require __DIR__ . '/clause.php';
 
 $ti = qm_request_table();
 $tm = qm_table($ti);
+if (qm_param('export') === 'csv') {
+    qm_export_csv($tm, '', []);
+}
+$exportUrl = qm_export_url($tm, 'tablelist.php', ['t' => $ti]);
 
 qm_page_start($tm['name']);
 ?>
@@ -21,6 +25,9 @@ qm_page_start($tm['name']);
 <?php endif ?>
 <?php if (qm_flag('SearchRecords')) : ?>
 <a href="<?= qm_h(qm_url('advview.php', ['t' => $ti])) ?>">Advanced search</a>
+<?php endif ?>
+<?php if ($exportUrl !== null) : ?>
+<a href="<?= qm_h($exportUrl) ?>" id="ExportCsv">Download as CSV</a>
 <?php endif ?>
 <?php if (count($tm['pk']) === 0) : ?>
 <span class="Hint">This table has no primary key: its records can be listed but not opened, changed or deleted here.</span>

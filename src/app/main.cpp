@@ -1,11 +1,11 @@
 // Quillmere: opens the wizard window, and the program ends when the wizard is left; given a command
 // (quillmere regenerate DIR, quillmere check DIR) or an option, runs it without a window.
 #include "cli/CommandLine.h"
+#include "controls/ContrastStyle.h"
 #include "wizard/frmWizard.h"
 
 #include <QApplication>
 #include <QStyle>
-#include <QStyleFactory>
 
 int main(int argc, char** argv)
 {
@@ -23,9 +23,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     // The platform's own style when it has one; the plain "windows" style, which Qt falls back to
-    // when a platform names none, looks dated, and Fusion replaces it.
-    if (QApplication::style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0)
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // when a platform names none, looks dated, and Fusion replaces it. Either way check boxes get
+    // edges that stand out in a dark palette.
+    const bool dated = QApplication::style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0;
+    QApplication::setStyle(new ContrastStyle(dated ? QStringLiteral("Fusion") : QApplication::style()->name()));
     frmWizard wizard;
     wizard.show();
     return app.exec();

@@ -270,6 +270,12 @@ void GlyphButton::setResetDefaultColors(bool reset)
     changed();
 }
 
+void GlyphButton::setOwnerAccessKey(QChar key)
+{
+    m_ownerAccessKey = key;
+    changed();
+}
+
 void GlyphButton::setCancel(bool cancel)
 {
     m_cancel = cancel;
@@ -394,6 +400,10 @@ GlyphFace GlyphButton::face() const
     f.highlight = pal.color(QPalette::Active, QPalette::Highlight);
     f.disabledText = pal.color(QPalette::Disabled, QPalette::ButtonText);
     f.paletteFace = (m_back & 0x80000000u) && (m_hoverBack & 0x80000000u);
+    f.paletteLight = pal.color(QPalette::Light);
+    f.paletteMidlight = pal.color(QPalette::Midlight);
+    f.paletteDark = pal.color(QPalette::Dark);
+    f.paletteShadow = pal.color(QPalette::Shadow);
     f.caption = text();
     f.font = font();
     f.picture = m_picture;
@@ -401,6 +411,7 @@ GlyphFace GlyphButton::face() const
     f.showFocusRect = m_showFocusRect;
     f.designMode = m_designMode;
     f.underlineAccessKey = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
+    f.ownerAccessKey = m_ownerAccessKey;
     return f;
 }
 

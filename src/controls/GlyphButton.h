@@ -118,6 +118,11 @@ public:
     // Escape clicks a cancel button, as Enter clicks the default button.
     bool Cancel() const { return m_cancel; }
     void setCancel(bool cancel);
+    // A key its owner answers for the button (a shortcut of the window's own, kept apart from the
+    // caption so that the caption's text stays a plain word): its first letter in the caption is
+    // drawn underlined, as an access key marked with "&" is. Registers no shortcut.
+    QChar ownerAccessKey() const { return m_ownerAccessKey; }
+    void setOwnerAccessKey(QChar key);
 
     QPaintDevice* hDC() { return &m_surface; }
     WId hWnd() const { return effectiveWinId(); }
@@ -258,6 +263,7 @@ private:
     GlyphColor m_hoverFore = ButtonText;
     GlyphColor m_hoverBack = ButtonFace;
     bool m_cancel = false;
+    QChar m_ownerAccessKey;
 
     int m_state = 0;             // GlyphFace::Focused and Hovered; pressed is isDown()
     bool m_hovering = false;

@@ -55,6 +55,20 @@ QChar GlyphCaption::accessKey() const
     return lines[keyLine][keyPos];
 }
 
+void GlyphCaption::markKey(QChar key)
+{
+    if (keyLine >= 0 || key.isNull())
+        return;
+    for (int i = 0; i < lines.size(); ++i) {
+        const qsizetype pos = lines[i].indexOf(key, 0, Qt::CaseInsensitive);
+        if (pos >= 0) {
+            keyLine = i;
+            keyPos = int(pos);
+            return;
+        }
+    }
+}
+
 GlyphCaption GlyphFace::parseCaption(const QString& caption)
 {
     GlyphCaption out;
@@ -249,16 +263,22 @@ void GlyphFace::bevel(QPainter& p, const QRectF& r, double inset, const QColor& 
 void GlyphFace::paintBorder(QPainter& p, const QRectF& r, bool hovered, bool pressed) const
 {
     const QColor face = faceColor(hovered);
-    const QColor light = face.lighter(150);
-    const QColor midlight = face.lighter(115);
-    const QColor dark = face.darker(200);
-    const QColor shadow = face.darker(400);
+    const bool fromPalette = paletteFace && paletteShadow.isValid();
+    const QColor light = fromPalette ? paletteLight : face.lighter(150);
+    const QColor midlight = fromPalette ? paletteMidlight : face.lighter(115);
+    const QColor dark = fromPalette ? paletteDark : face.darker(200);
+    const QColor shadow = fromPalette ? paletteShadow : face.darker(400);
+    // A single line around the face: on a palette's face it is drawn between the face and the
+    // caption's colour, which stands out from the face in a light and in a dark palette; stronger
+    // under the pointer. (A disabled button draws its border faded.)
+    const double towardsText = hovered || pressed ? 0.7 : 0.45;
+    const QColor outlineColor = fromPalette ? mix(face, fore, towardsText) : hovered || pressed ? shadow : dark;
     QPen designOutline(mix(face, fore, 0.5), 1, Qt::DotLine);
     designOutline.setCosmetic(true);
 
     switch (style) {
     case StyleFlat:
-        stroke(p, r, 0, QPen(hovered || pressed ? shadow : dark, 1));
+        stroke(p, r, 0, QPen(outlineColor, 1));
         if (hovered || pressed)
             stroke(p, r, 1, QPen(withAlpha(dark, 110), 1));
         break;
@@ -299,7 +319,7 @@ void GlyphFace::paintBorder(QPainter& p, const QRectF& r, bool hovered, bool pre
         }
         break;
     case StyleEtched: {
-        const QColor groove = hovered ? highlight : dark;
+        const QColor groove = hovered ? highlight : fromPalette ? outlineColor : dark;
         stroke(p, r, 0, QPen(pressed ? light : groove, 1));
         stroke(p, r, 1, QPen(pressed ? groove : light, 1));
         break;
@@ -318,7 +338,7 @@ void GlyphFace::paintBorder(QPainter& p, const QRectF& r, bool hovered, bool pre
         // where a full one would wash out the light caption; light faces and chosen colours keep it.
         const double sheen = paletteFace ? std::min(1.0, 0.2 + face.lightnessF()) : 1.0;
         p.fillPath(path.intersected(half), QColor(255, 255, 255, int((pressed ? 60 : hovered ? 130 : 85) * sheen)));
-        stroke(p, r, 0, QPen(hovered ? highlight : face.darker(170), 1));
+        stroke(p, r, 0, QPen(hovered ? highlight : fromPalette ? outlineColor : face.darker(170), 1));
         break;
     }
     default:  // StyleStandard
@@ -333,7 +353,8 @@ void GlyphFace::paintBorder(QPainter& p, const QRectF& r, bool hovered, bool pre
 
 void GlyphFace::paintContent(QPainter& p, QRect area, bool hovered) const
 {
-    const GlyphCaption cap = parseCaption(caption);
+    GlyphCaption cap = parseCaption(caption);
+    cap.markKey(ownerAccessKey);
     const QFontMetrics fm(font);
     const int lineH = fm.height();
     int textW = 0;

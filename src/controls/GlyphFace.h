@@ -20,6 +20,8 @@ struct GlyphCaption {
     int keyPos = -1;
 
     QChar accessKey() const;
+    // Marks the first occurrence of `key` (in either case) as the access key, unless one is marked.
+    void markKey(QChar key);
 };
 
 class GlyphFace {
@@ -77,6 +79,10 @@ public:
     QColor highlight;         // hover accents of the standard and highlight styles
     QColor disabledText;
     bool paletteFace = false; // the back colour is the palette's button colour, not one of its own
+    // The palette's edge colours (its light, midlight, dark and shadow roles), which the edges of a
+    // face in the palette's colour take, so that they suit a light and a dark palette alike; a face
+    // of a colour of its own shades its edges from that colour.
+    QColor paletteLight, paletteMidlight, paletteDark, paletteShadow;
     QString caption;
     QFont font;
     QPixmap picture;
@@ -84,6 +90,9 @@ public:
     bool showFocusRect = true;
     bool designMode = false;
     bool underlineAccessKey = true;
+    // A key that the caption's owner answers itself, shown underlined on its first letter in the
+    // caption when the caption marks no access key of its own.
+    QChar ownerAccessKey;
 
 private:
     void fillFace(QPainter& p, const QPainterPath& path, const QRectF& r, bool hovered) const;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpContentWidget>
@@ -16,6 +17,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -38,18 +40,44 @@ bool sameFile(const QString& a, const QString& b)
 }
 
 // A text browser that reads the help file's pages, pictures and stylesheets through the engine.
+// The pages' own stylesheet is followed by rules that give them the palette's text, page and link
+// colours; in a dark palette also by the help file's help-dark.css, whose accents suit a dark page.
 class HelpBrowser : public QTextBrowser {
 public:
     HelpBrowser(QHelpEngine* engine, QWidget* parent) : QTextBrowser(parent), m_engine(engine) {}
 
     QVariant loadResource(int type, const QUrl& name) override
     {
-        if (name.scheme() == QLatin1String("qthelp"))
-            return m_engine->fileData(name);
-        return QTextBrowser::loadResource(type, name);
+        if (name.scheme() != QLatin1String("qthelp"))
+            return QTextBrowser::loadResource(type, name);
+        QByteArray content = m_engine->fileData(name);
+        if (type == QTextDocument::StyleSheetResource && name.fileName() == QLatin1String("help.css"))
+            content += paletteRules(name);
+        return content;
+    }
+
+protected:
+    // The page is laid out again with the new colours.
+    void changeEvent(QEvent* event) override
+    {
+        QTextBrowser::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange && !source().isEmpty())
+            reload();
     }
 
 private:
+    QByteArray paletteRules(const QUrl& styleSheet) const
+    {
+        const QPalette& pal = palette();
+        QByteArray rules = QStringLiteral("\nbody { color: %1; background-color: %2; }\na { color: %3; }\n")
+                               .arg(pal.color(QPalette::Text).name(), pal.color(QPalette::Base).name(),
+                                    pal.color(QPalette::Link).name())
+                               .toUtf8();
+        if (pal.color(QPalette::Base).lightness() < pal.color(QPalette::Text).lightness())
+            rules += m_engine->fileData(styleSheet.resolved(QUrl(QStringLiteral("help-dark.css"))));
+        return rules;
+    }
+
     QHelpEngine* m_engine;
 };
 

@@ -7,13 +7,20 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIconEngine>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -29,6 +36,62 @@ QStringList mountedVolumeRoots()
     roots.sort();
     return roots;
 }
+
+// A hard disk drawn with the painter at the size asked for, so that it is sharp at any scale: a
+// light box with a darker front, a slot and a green light. Its straight edges fall on whole
+// pixels.
+class DriveIconEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
+    {
+        const double u = std::min(rect.width(), rect.height()) / 16.0;
+        auto px = [u](double units) { return int(std::lround(units * u)); };
+        const int edge = std::max(1, px(1));
+        const QPoint origin = rect.topLeft() + QPoint((rect.width() - px(16)) / 2, (rect.height() - px(16)) / 2);
+        const QRect body(origin + QPoint(px(1), px(4)), origin + QPoint(px(15) - 1, px(12.5) - 1));
+        const QRect inside = body.adjusted(edge, edge, -edge, -edge);
+        const int frontTop = origin.y() + px(8.5);
+        const QRect front(inside.left(), frontTop, inside.width(), inside.bottom() - frontTop + 1);
+        const double radius = 1.5 * u;
+
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        if (mode == QIcon::Disabled)
+            painter->setOpacity(0.45);
+        QPainterPath outline;
+        outline.addRoundedRect(body, radius, radius);
+        painter->fillPath(outline, QColor(0x4a, 0x4f, 0x57));
+        QPainterPath top;
+        top.addRoundedRect(inside, radius - edge / 2.0, radius - edge / 2.0);
+        QLinearGradient topShade(inside.topLeft(), inside.bottomLeft());
+        topShade.setColorAt(0, QColor(0xf2, 0xf3, 0xf4));
+        topShade.setColorAt(1, QColor(0xc6, 0xc9, 0xcd));
+        painter->fillPath(top, topShade);
+        QPainterPath frontFace;
+        frontFace.addRect(front);
+        QLinearGradient frontShade(front.topLeft(), front.bottomLeft());
+        frontShade.setColorAt(0, QColor(0xa2, 0xa7, 0xad));
+        frontShade.setColorAt(1, QColor(0x82, 0x87, 0x8e));
+        painter->fillPath(frontFace.intersected(top), frontShade);
+        const QRect slot(origin + QPoint(px(3), px(10)), QSize(px(6), std::max(1, px(0.75))));
+        painter->fillRect(slot, QColor(0x3a, 0x3d, 0x42));
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QColor(0x46, 0xc1, 0x46));
+        painter->drawEllipse(QPointF(origin) + QPointF(12.5 * u, 10.4 * u), 0.9 * u, 0.9 * u);
+        painter->restore();
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap picture(size);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return picture;
+    }
+
+    QIconEngine* clone() const override { return new DriveIconEngine; }
+};
 
 QString joinPath(const QString& parent, const QString& name)
 {
@@ -123,11 +186,11 @@ void frmFolder::setupUi()
     resize(460, 380);
 }
 
-// The desktop theme's drive and folder icons are drawn for any scale; the style's are small bitmaps,
-// used where the desktop has no theme.
+// The desktop theme's drive and folder icons are drawn for any scale. Where the desktop has no
+// theme, the drive is drawn by the program, also for any scale, and the folder is the style's.
 QIcon frmFolder::driveIcon() const
 {
-    return QIcon::fromTheme(QStringLiteral("drive-harddisk"), style()->standardIcon(QStyle::SP_DriveHDIcon));
+    return QIcon::fromTheme(QStringLiteral("drive-harddisk"), QIcon(new DriveIconEngine));
 }
 
 QIcon frmFolder::folderIcon() const

@@ -42,6 +42,25 @@ void applyOption(MYSQL* handle, int code, const QString& argument)
 
 }  // namespace
 
+class MYSQL_CONNECTION::CancellableCall {
+public:
+    explicit CancellableCall(MYSQL_CONNECTION& connection) : m_connection(connection)
+    {
+        const std::lock_guard lock(m_connection.m_handleMutex);
+        m_connection.m_call = Call::Running;
+    }
+    ~CancellableCall()
+    {
+        const std::lock_guard lock(m_connection.m_handleMutex);
+        m_connection.m_call = Call::None;
+    }
+    CancellableCall(const CancellableCall&) = delete;
+    CancellableCall& operator=(const CancellableCall&) = delete;
+
+private:
+    MYSQL_CONNECTION& m_connection;
+};
+
 MYSQL_CONNECTION::MYSQL_CONNECTION()
 {
     ClearOptions();
@@ -107,9 +126,14 @@ int MYSQL_CONNECTION::OpenConnection(const QString& sHostName, const QString& sU
     const QByteArray database = m_dbName.toLocal8Bit();
     // No socket name: the library's default. An empty name would make "localhost" (which means
     // the local socket) try a socket called "" and fail.
-    if (!mysql_real_connect(m_handle, host.constData(), user.constData(), password.constData(),
-                            database.constData(), static_cast<unsigned int>(m_port), nullptr,
-                            m_clientFlags)) {
+    bool connected = false;
+    {
+        const CancellableCall call(*this);
+        connected = mysql_real_connect(m_handle, host.constData(), user.constData(), password.constData(),
+                                       database.constData(), static_cast<unsigned int>(m_port), nullptr,
+                                       m_clientFlags) != nullptr;
+    }
+    if (!connected) {
         CaptureError();
         CloseHandle();
     } else {
@@ -138,8 +162,10 @@ void MYSQL_CONNECTION::CloseHandle()
 void MYSQL_CONNECTION::Cancel()
 {
     const std::lock_guard lock(m_handleMutex);
-    if (m_handle)
-        mariadb_cancel(m_handle);
+    // The library answers 1 while the handle has no socket yet (a connect still resolving or
+    // reaching the host): the caller tries again.
+    if (m_handle && m_call == Call::Running && mariadb_cancel(m_handle) == 0)
+        m_call = Call::Cancelled;
 }
 
 void MYSQL_CONNECTION::Ping()
@@ -161,6 +187,7 @@ bool MYSQL_CONNECTION::SelectDb(const QString& sDbName)
     m_error.Clear();
     if (m_state != Status::Open)
         return false;
+    const CancellableCall call(*this);
     if (mysql_select_db(m_handle, sDbName.toLocal8Bit().constData()) != 0) {
         CaptureError();
         return false;
@@ -193,7 +220,10 @@ void MYSQL_CONNECTION::RunQuery(MYSQL_RS& rs, const QString& sSQL, int* lRecords
     m_queryString = given;
     if (!runs)
         return;
-    rs.OpenResult(statement, m_handle);
+    {
+        const CancellableCall call(*this);
+        rs.OpenResult(statement, m_handle);
+    }
     if (lRecordsAffected)
         *lRecordsAffected = rs.AffectedRecords();
     CaptureError();

@@ -77,7 +77,8 @@ public:
     int LastInsertID() const;
     /// Makes the connect or statement another thread is waiting on fail at once, by shutting the
     /// connection's socket down. The only member that may be called while another thread uses the
-    /// connection; does nothing while there is no socket yet.
+    /// connection; does nothing while there is no socket yet, while no connect or statement runs,
+    /// and once it has shut the running one's socket down.
     void Cancel();
 
 private:
@@ -87,6 +88,8 @@ private:
     void RunQuery(MYSQL_RS& rs, const QString& sSQL, int* lRecordsAffected);
     void CaptureError();
     void CloseHandle();
+    // Marks the span of a client-library call that Cancel may interrupt (see m_call).
+    class CancellableCall;
 
     std::shared_ptr<MYSQL_RS> m_resultSet;
     QList<std::pair<int, QString>> m_options;
@@ -102,8 +105,13 @@ private:
     unsigned int m_writeTimeout = 30;
     Status m_state = Status::Closed;
     st_mysql* m_handle = nullptr;
-    // Guards m_handle's creation and release against Cancel from another thread.
+    // Guards m_handle's creation and release, and m_call, against Cancel from another thread.
     std::mutex m_handleMutex;
+    // Cancel touches the handle only while a connect or statement runs, and only until it has shut
+    // that call's socket down once: a call that fails frees the socket's state inside the client
+    // library, on the calling thread, so a second shutdown could reach freed memory.
+    enum class Call { None, Running, Cancelled };
+    Call m_call = Call::None;
     QString m_queryString;
     bool m_autoUpdate = false;
 };

@@ -54,6 +54,39 @@ struct ParsedRule {
     QString Line;
 };
 
+// The index of the last character of the at-rule starting at `at`: its ";" or the "}" that
+// closes its block, with quoted texts and comments passed over; the end of the text when neither
+// comes.
+qsizetype endOfAtRule(const QString& fileText, qsizetype at)
+{
+    int depth = 0;
+    QChar quote;
+    const qsizetype n = fileText.size();
+    for (qsizetype i = at; i < n; ++i) {
+        const QChar c = fileText.at(i);
+        if (!quote.isNull()) {
+            if (c == u'\\')
+                ++i;
+            else if (c == quote || isLineBreak(c))
+                quote = QChar();
+            continue;
+        }
+        if (c == u'/' && i + 1 < n && fileText.at(i + 1) == u'*') {
+            const qsizetype close = fileText.indexOf(QStringLiteral("*/"), i + 2);
+            i = close < 0 ? n : close + 1;
+        } else if (isQuote(c)) {
+            quote = c;
+        } else if (c == u';' && depth == 0) {
+            return i;
+        } else if (c == u'{') {
+            ++depth;
+        } else if (c == u'}' && --depth <= 0) {
+            return i;
+        }
+    }
+    return n;
+}
+
 QList<ParsedRule> parseRules(const QString& fileText)
 {
     // Line breaks are dropped, so a rule spread over several lines becomes one line. Comments
@@ -85,6 +118,12 @@ QList<ParsedRule> parseRules(const QString& fileText)
         if (c == u'/' && i + 1 < n && fileText.at(i + 1) == u'*') {
             const qsizetype close = fileText.indexOf(QStringLiteral("*/"), i + 2);
             i = close < 0 ? n : close + 1;
+            continue;
+        }
+        // An at-rule (@media, @supports, @import, ...) is no rule of the editor's: its text, a
+        // whole block with the rules inside included, stays between the rules as it was read.
+        if (start < 0 && c == u'@') {
+            i = endOfAtRule(fileText, i);
             continue;
         }
         if (c == u'}') {

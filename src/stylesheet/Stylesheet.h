@@ -7,6 +7,8 @@
 // comments, line ends, text after the last rule). Saving writes that text and every rule nobody
 // changed exactly as read, byte for byte; only a changed rule is written from its new text, in
 // its old place, and a new rule goes after the last rule with the file's own line end.
+// At-rules (an @media block with the rules inside it, @import, ...) are not the editor's rules:
+// they are kept as text between the rules.
 
 #include <QList>
 #include <QSet>

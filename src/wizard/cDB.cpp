@@ -8,6 +8,8 @@
 #include <errmsg.h>
 #include <mysqld_error.h>
 
+#include <utility>
+
 int32_t DatabaseCount = 0;
 int32_t ListedTableCount = 0;
 
@@ -58,7 +60,7 @@ bool cDB::run(const QString& statement, std::shared_ptr<MYSQL_RS>* rs)
 {
     MYSQL_CONNECTION& c = Connection();
     // On a closed connection Execute sends nothing and hands back the previous result.
-    if (c.State() != 0)
+    if (c.State() != 0 && !reopen())
         return false;
     std::shared_ptr<MYSQL_RS> result = c.Execute(statement);
     if (rs)
@@ -66,20 +68,52 @@ bool cDB::run(const QString& statement, std::shared_ptr<MYSQL_RS>* rs)
     const int number = c.Error().Number();
     if (number == 0)
         return result != nullptr;
-    if (isConnectionLost(number)) {
-        m_lost = true;
-        // Closing keeps Error, so callers still see why their statement failed.
-        c.CloseConnection();
-        if (m_connectionLost)
-            m_connectionLost(c.Error().Description());
-    }
+    if (isConnectionLost(number))
+        reportLost();
     return false;
+}
+
+void cDB::reportLost()
+{
+    MYSQL_CONNECTION& c = Connection();
+    m_lost = true;
+    // Closing keeps Error, so callers still see why their statement failed.
+    c.CloseConnection();
+    if (m_connectionLost)
+        m_connectionLost(c.Error().Description());
+}
+
+void cDB::ReopenAfterCancel()
+{
+    m_reopen = m_lost;
+    m_lost = false;
+}
+
+bool cDB::reopen()
+{
+    if (!std::exchange(m_reopen, false))
+        return false;
+    MYSQL_CONNECTION& c = Connection();
+    c.OpenConnection(m_host, m_user, m_password, QString(), static_cast<int>(m_port), 0);
+    if (c.State() == 0 && !m_database.isEmpty())
+        c.Execute(QStringLiteral("use ") + quoteName(m_database));
+    if (c.State() != 0 || c.Error().Number() != 0) {
+        reportLost();
+        return false;
+    }
+    return true;
 }
 
 bool cDB::Connect(const QString& host, const QString& user, const QString& password, int16_t port)
 {
     MYSQL_CONNECTION& c = Connection();
     m_lost = false;
+    m_reopen = false;
+    m_host = host;
+    m_user = user;
+    m_password = password;
+    m_port = port;
+    m_database.clear();
     c.OpenConnection(host, user, password, QString(), static_cast<int>(port), 0);
     if (c.State() == 1) {
         showError();
@@ -94,6 +128,7 @@ void cDB::Disconnect()
         m_connection->CloseConnection();
     m_connection.reset();
     m_lost = false;
+    m_reopen = false;
 }
 
 QStringList cDB::readColumn(const QString& statement, int column, bool* failed)
@@ -132,6 +167,7 @@ bool cDB::UseDatabase(const QString& database)
         showError();
         return false;
     }
+    m_database = database;
     return true;
 }
 

@@ -62,6 +62,11 @@ public:
     // connection is closed by then; later statements fail quietly until the next Connect.
     void SetConnectionLostHandler(std::function<void(const QString&)> handler);
     bool ConnectionLost() const { return m_lost; }
+    // The user gave up a wait on the server, which cuts the connection of a statement under way.
+    // A connection lost that way is not reported: the next statement opens it again, with the
+    // settings of the last Connect and the database last used, and only a failure to do so counts
+    // as a lost connection.
+    void ReopenAfterCancel();
 
     // Parses the REFER clauses of a table status comment.
     static QList<ForeignKeyInfo> ParseForeignKeyComment(const QString& comment);
@@ -75,9 +80,20 @@ private:
     bool run(const QString& statement, std::shared_ptr<MYSQL_RS>* rs = nullptr);
     QList<ForeignKeyInfo> foreignKeysFromInformationSchema(const QString& database, const QString& table);
     void showError();
+    // Opens a connection cut by a cancelled wait again; false when there is none to open or it
+    // cannot be opened (then reported as lost).
+    bool reopen();
+    void reportLost();
 
     std::function<void(const QString&)> m_showError;
     std::function<void(const QString&)> m_connectionLost;
     std::unique_ptr<MYSQL_CONNECTION> m_connection;
     bool m_lost = false;
+    bool m_reopen = false;
+    // What the last Connect and UseDatabase were given, for reopen.
+    QString m_host;
+    QString m_user;
+    QString m_password;
+    int16_t m_port = 0;
+    QString m_database;
 };

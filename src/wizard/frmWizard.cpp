@@ -15,6 +15,7 @@
 #include "wizard/steps/TablesPage.h"
 #include "wizard/steps/ValidationPage.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -229,25 +230,54 @@ void frmWizard::setupUi()
     // Enter presses Next and Escape presses Cancel when the control with the focus has no use for
     // them (a multi-line box or an open drop-down list keeps them). A push button of a step is
     // pressed by Enter itself while it has the focus, as in a dialog. The captions stay plain
-    // words, so the access keys are shortcuts of their own.
+    // words, so the access keys are shortcuts of their own, drawn underlined on the buttons.
     cmdNext->setDefault(true);
     cancel->setCancel(true);
     for (QPushButton* b : m_pages->findChildren<QPushButton*>())
         b->setAutoDefault(true);
     for (QComboBox* box : m_pages->findChildren<QComboBox*>())
         fitListToEntries(box);
-    const std::pair<QKeySequence, QPushButton*> accessKeys[] = {
-        {QKeySequence(Qt::ALT | Qt::Key_N), cmdNext},
-        {QKeySequence(Qt::ALT | Qt::Key_B), cmdPrevious},
-        {QKeySequence(Qt::ALT | Qt::Key_H), cmdHelp},
-    };
-    for (const auto& [keys, button] : accessKeys)
+    const std::pair<char, QPushButton*> accessKeys[] = {{'N', cmdNext}, {'B', cmdPrevious}, {'H', cmdHelp}};
+    for (const auto& [letter, button] : accessKeys) {
+        const QKeySequence keys(Qt::ALT | Qt::Key(letter));
         connect(new QShortcut(keys, this), &QShortcut::activated, button, &QPushButton::click);
+        static_cast<GlyphButton*>(button)->setOwnerAccessKey(QChar::fromLatin1(letter));
+    }
 
     // The window opens where and as large as it was left; the first time at its smallest size,
     // which fits every page. It cannot be made smaller than that.
     resize(minimumSizeHint());
     restoreGeometry(savedGeometry().toByteArray());
+    greyDisabledBoxes();
+}
+
+// Some palettes, dark desktop palettes among them, give a disabled box the page colour of an
+// enabled one, so that it looks usable. The wizard then gives its disabled boxes the window
+// colour, as Fusion's own palette does, and follows the program's palette in everything else. A
+// palette given to the window itself is left as it is.
+void frmWizard::greyDisabledBoxes()
+{
+    if (testAttribute(Qt::WA_SetPalette) && !m_greyedBoxes)
+        return;
+    const QPalette program = QApplication::palette(this);
+    const bool needed =
+        program.color(QPalette::Disabled, QPalette::Base) == program.color(QPalette::Active, QPalette::Base);
+    const QColor wanted = needed ? program.color(QPalette::Active, QPalette::Window)
+                                 : program.color(QPalette::Disabled, QPalette::Base);
+    if (palette().color(QPalette::Disabled, QPalette::Base) == wanted)
+        return;
+    QPalette own;
+    if (needed)
+        own.setColor(QPalette::Disabled, QPalette::Base, wanted);
+    m_greyedBoxes = needed;
+    setPalette(own);
+}
+
+void frmWizard::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        greyDisabledBoxes();
 }
 
 WizardStep* frmWizard::step(int number) const
@@ -316,12 +346,19 @@ void frmWizard::EnterStep(int number, bool comingBack)
 
 void frmWizard::onNext()
 {
+    m_session.clearCancelledWait();
     WizardStep* current = step(m_choices.CurrentStep);
     if (!current || !current->leave())
         return;
     if (WizardStep* next = step(current->index() + 1)) {
         m_choices.CurrentStep = static_cast<int16_t>(next->index());
         EnterStep(next->index(), false);
+        // The next step reads from the server on entry: when the user cancelled that wait, the
+        // wizard stays on the step it was on, as if Next had not been pressed.
+        if (m_session.waitCancelled()) {
+            m_choices.CurrentStep = static_cast<int16_t>(current->index());
+            EnterStep(current->index(), true);
+        }
     }
     m_helpContext = m_choices.CurrentStep;
 }
@@ -330,6 +367,7 @@ void frmWizard::onNext()
 // that say Back skips them. The steps hear of every such Back through the session.
 void frmWizard::onBack()
 {
+    m_session.clearCancelledWait();
     int target = m_choices.CurrentStep - 1;
     if (target < 1) {
         ShowAbout();
@@ -349,8 +387,14 @@ bool frmWizard::confirmExit()
     return answer == MessageAnswer::Yes;
 }
 
+// Cancel while the wizard waits on the server gives up the wait and nothing more: what was
+// waited for does not happen and the wizard stays where it was.
 void frmWizard::onCancel()
 {
+    if (m_session.waitingOnServer()) {
+        m_session.cancelServerWait();
+        return;
+    }
     if (!confirmExit())
         return;
     m_exitConfirmed = true;

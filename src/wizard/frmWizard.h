@@ -67,6 +67,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void setupUi();
@@ -78,6 +79,7 @@ private:
     bool confirmExit();
     void ShowAbout();
     void onWaitingOnServer(bool waiting);
+    void greyDisabledBoxes();
 
     QString m_programFolder;
     cMain m_main;
@@ -85,6 +87,8 @@ private:
     WizardSession m_session;
     int m_helpContext = 1;
     bool m_exitConfirmed = false;
+    // The window's palette greys disabled boxes that the program's palette does not.
+    bool m_greyedBoxes = false;
 
     // The steps in order, and those the accessors above ask.
     QList<WizardStep*> m_steps;

@@ -1,6 +1,7 @@
 // The drawn faces: every style and outline in every state on one contact sheet a person can look
 // at, gradients, outline clipping, and the window showing the face of the button's current state.
 
+#include "DarkPalette.h"
 #include "controls/GlyphButton.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -156,6 +158,30 @@ TEST(GlyphLooks, GlassSheenKeepsTheCaptionReadableUnderADarkPalette)
     }
     button->setBackColor(0x3C3C40);
     EXPECT_NEAR(button->faceImage(0).pixelColor(50, 5).red(), 60 + 195 * 85 / 255, 2);
+}
+
+// The single-line borders of a face in the palette's colour stand out from the window around the
+// button in a light and in a dark palette, enabled or not.
+TEST(GlyphLooks, OutlinesStandOutFromTheWindowInALightAndADarkPalette)
+{
+    std::optional<qmtest::DarkPalette> palette;
+    for (const bool dark : {false, true}) {
+        if (dark)
+            palette.emplace();
+        QWidget window;
+        auto* button = new GlyphButton("Next", &window);
+        button->resize(100, 34);
+        const int around = window.palette().color(QPalette::Window).lightness();
+        for (int style : {GlyphFace::StyleFlat, GlyphFace::StyleEtched, GlyphFace::StyleGlass}) {
+            button->setButtonStyle(style);
+            for (const bool enabled : {true, false}) {
+                button->setEnabled(enabled);
+                const int edge = button->faceImage(0).pixelColor(50, 0).lightness();
+                EXPECT_GE(std::abs(edge - around), 40)
+                    << (dark ? "dark" : "light") << " style " << style << (enabled ? "" : " disabled");
+            }
+        }
+    }
 }
 
 TEST(GlyphLooks, ShapedOutlinesClipTheButtonWindow)

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStorageInfo>
@@ -208,6 +209,31 @@ TEST(FolderChooserDrives, AreTheMountedVolumesStartingOnTheOneHoldingTheCurrentF
     EXPECT_EQ(listed, volumes);
     EXPECT_EQ(drives->currentData().toString(), QStorageInfo(QDir::currentPath()).rootPath());
     EXPECT_EQ(chooser.FolderPath(), QDir::currentPath());
+}
+
+}  // namespace
+
+namespace {
+
+// Where the desktop has no icon theme, the drive icon is drawn at the size asked for: its top
+// edge goes from clear to solid in one step at any size, without the blur of a picture made for
+// another size and scaled.
+TEST(FolderChooserDrives, IconIsSharpAtAnySizeWithoutADesktopTheme)
+{
+    ASSERT_FALSE(QIcon::hasThemeIcon(QStringLiteral("drive-harddisk")));
+    frmFolder chooser{QString()};
+    const QIcon icon = chooser.findChild<QComboBox*>("drive")->itemIcon(0);
+    for (const int size : {16, 24, 32, 40, 48}) {
+        const QImage image = icon.pixmap(QSize(size, size)).toImage();
+        ASSERT_EQ(image.size(), QSize(size, size));
+        // Down the middle: clear above the drive, then solid.
+        int y = 0;
+        while (y < size && qAlpha(image.pixel(size / 2, y)) == 0)
+            ++y;
+        EXPECT_GT(y, 0) << size;
+        EXPECT_LT(y, size / 2) << size;
+        EXPECT_EQ(qAlpha(image.pixel(size / 2, y)), 255) << size;
+    }
 }
 
 }  // namespace

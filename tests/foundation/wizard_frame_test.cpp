@@ -1,8 +1,10 @@
 // The wizard's frame: the step table, the first step, and the ways out (Cancel, closing, About).
+#include "DarkPalette.h"
 #include "DialogRecorder.h"
 #include "TestFolders.h"
 #include "wizard/frmWizard.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,6 +13,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace qmtest;
 
@@ -157,6 +161,33 @@ TEST_F(WizardFrame, HeaderFollowsThePaletteAndMarksTheCurrentStep)
     for (const StepText& s : kStepTable) {
         wizard.EnterStep(s.step, false);
         EXPECT_EQ(markers->property("step").toInt(), s.step);
+    }
+}
+
+// A disabled box is drawn unlike an enabled one, also after the program's palette turns to one
+// that gives both the same page colour, as dark desktop palettes may, and back.
+TEST_F(WizardFrame, DisabledBoxesLookDisabledInALightAndADarkPalette)
+{
+    auto pageColour = [this](const char* name) {
+        const QImage box = control<QLineEdit>(name)->grab().toImage();
+        return box.pixelColor(box.width() / 2, box.height() / 2);
+    };
+    std::optional<DarkPalette> palette;
+    for (const bool dark : {false, true, false}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        if (dark)
+            palette.emplace();
+        else
+            palette.reset();
+        // The program's palette reaches the windows with the next events.
+        QCoreApplication::processEvents();
+        ASSERT_FALSE(control<QLineEdit>("txtMin")->isEnabled());
+        EXPECT_EQ(pageColour("txtUsername"), QApplication::palette().color(QPalette::Base));
+        // The palette's own colour for a disabled box where it has one unlike the enabled one's.
+        const QPalette program = QApplication::palette();
+        EXPECT_EQ(pageColour("txtMin"),
+                  dark ? program.color(QPalette::Window) : program.color(QPalette::Disabled, QPalette::Base));
+        EXPECT_NE(pageColour("txtMin"), pageColour("txtUsername"));
     }
 }
 

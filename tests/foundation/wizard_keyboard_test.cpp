@@ -2,6 +2,7 @@
 // Escape for Cancel and the access keys of the buttons.
 #include "TestFolders.h"
 #include "WizardDriver.h"
+#include "controls/GlyphButton.h"
 
 #include <QApplication>
 #include <QTest>
@@ -117,5 +118,27 @@ TEST_F(Keyboard, EnterEscapeAndAccessKeysPressTheirButtons)
         EXPECT_EQ(ui.step(), c.step);
         EXPECT_EQ(dialogs.texts() + dialogs.modals, shown);
         EXPECT_TRUE(wizard.isVisible());
+    }
+}
+
+// The buttons' captions stay plain words, but each draws its access key's letter underlined, just
+// as a caption marked with "&" would be drawn.
+TEST_F(Keyboard, AccessKeysAreUnderlinedOnTheirButtons)
+{
+    const std::pair<const char*, const char*> buttons[] = {
+        {"cmdNext", "&Next"}, {"cmdPrevious", "A&bout"}, {"cmdHelp", "&Help"}};
+    for (const auto& [name, marked] : buttons) {
+        SCOPED_TRACE(name);
+        auto* button = ui.get<GlyphButton>(name);
+        const QString caption = button->text();
+        EXPECT_EQ(caption, QString::fromLatin1(marked).remove(u'&'));
+        const QImage drawn = button->faceImage(0);
+        button->setText(QString::fromLatin1(marked));
+        EXPECT_EQ(drawn, button->faceImage(0));
+        button->setText(caption);
+        const QChar key = button->ownerAccessKey();
+        button->setOwnerAccessKey(QChar());
+        EXPECT_NE(drawn, button->faceImage(0));
+        button->setOwnerAccessKey(key);
     }
 }

@@ -1,5 +1,6 @@
 // The help viewer on the built help file: topics by context number, the wizard's Help button and
 // F1, the search pane, Unload, and what the user is told when the file or a topic is missing.
+#include "DarkPalette.h"
 #include "DialogRecorder.h"
 #include "HelpTestFolders.h"
 #include "WizardDriver.h"
@@ -16,6 +17,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
 
 using namespace helptest;
 using namespace qmtest;
@@ -203,4 +207,29 @@ TEST_F(HelpViewer, WizardHelpButtonOnStep3OpensContext3AndF1OpensTheHelpContext)
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_TRUE(visibleHelpWindows().isEmpty());
+}
+
+// The pages take the palette's colours: a dark page with light text in a dark palette, also when
+// the palette turns dark while a page is shown.
+TEST_F(HelpViewer, PagesFollowALightOrDarkPalette)
+{
+    ASSERT_TRUE(viewer.ShowContext(1));
+    auto* browser = viewer.Window()->findChild<QTextBrowser*>(QStringLiteral("browser"));
+    std::optional<DarkPalette> palette;
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        if (dark)
+            palette.emplace();
+        QCoreApplication::processEvents();
+        const QImage page = browser->viewport()->grab().toImage();
+        const QColor background = page.pixelColor(page.width() - 2, 2);
+        // The text most unlike the page: the heading and the body's words.
+        int farthest = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x)
+                farthest = std::max(farthest, std::abs(page.pixelColor(x, y).lightness() - background.lightness()));
+        }
+        EXPECT_EQ(background, browser->palette().color(QPalette::Base));
+        EXPECT_GT(farthest, 150);
+    }
 }

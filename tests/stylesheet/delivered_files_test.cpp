@@ -54,7 +54,9 @@ TEST(DeliveredFiles, StylesheetsSurviveReadingAndWriting)
         Stylesheet sheet(program.path());
         sheet.setPath(name);
         ASSERT_TRUE(sheet.LoadCSSData());
-        EXPECT_EQ(sheet.Rules().size(), withoutBlanks(original).count(u'}')) << name.toStdString();
+        // Every "}" before the @media blocks at the end ends a rule; the blocks are kept as text.
+        const QString rules = original.left(original.indexOf(QStringLiteral("@media")));
+        EXPECT_EQ(sheet.Rules().size(), withoutBlanks(rules).count(u'}')) << name.toStdString();
         ASSERT_TRUE(sheet.Save());
         // Saved untouched, the file is the delivered one byte for byte (the program's own
         // default.css is what every later project starts from).

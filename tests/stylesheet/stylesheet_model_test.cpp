@@ -56,6 +56,8 @@ TEST_F(StylesheetFiles, RulesAreFiledAndNamedBySelector)
                                   "p {margin: 0.5em}\r\n"
                                   "\ta:hover  , TH {color: red}\r\n"
                                   "#nav li.active {color: red}\r\n"
+                                  "@media (max-width: 640px) {\r\n  td {content: \"}\"}\r\n}\r\n"
+                                  "@import \"x;y.css\";\r\n"
                                   "stray text}\r\n");
     EXPECT_EQ(describe(sheet), (std::vector<std::string>{
                                    "classes|a.link|a.link {color: blue }",
@@ -64,6 +66,7 @@ TEST_F(StylesheetFiles, RulesAreFiledAndNamedBySelector)
                                    "tags|P|p {margin: 0.5em }",
                                    "tags|A:HOVER  , TH|\ta:hover  , TH {color: red }",
                                    "classes|#nav li.active|#nav li.active {color: red }",
+                                   // At-rules are no rules of the editor's.
                                    // Without "{" a rule is named by its whole text.
                                    "tags|stray text }|stray text }",
                                }));
@@ -215,6 +218,12 @@ TEST_F(StylesheetFiles, EditedRuleIsWrittenInItsPlaceAndTheRestAsRead)
          "/* \xA9 */\np { color: black }\n",
          QStringLiteral("P"), {{QStringLiteral("content"), QStringLiteral("\"\u2014\U0001F600\"")}},
          "/* \xA9 */\nP    {content: \"\\2014 \\1F600 \"; }\n"},
+        {"at-rules and their blocks stay as read",
+         "@import url(\"a;b.css\");\nbody { margin: 0 }\n@media (max-width: 640px) {\n  body { margin: 1px }\n"
+         "  td { content: \"}\" }\n}\ntd { padding: 2px }\n",
+         QStringLiteral("TD"), {{QStringLiteral("padding"), QStringLiteral("3px")}},
+         "@import url(\"a;b.css\");\nbody { margin: 0 }\n@media (max-width: 640px) {\n  body { margin: 1px }\n"
+         "  td { content: \"}\" }\n}\nTD    {padding: 3px; }\n"},
         {"UTF-8 file", "/* \xC2\xA9 */\np { color: black }\n",
          QStringLiteral("P"), {{QStringLiteral("content"), QStringLiteral("\"\u2014\"")}},
          "/* \xC2\xA9 */\nP    {content: \"\xE2\x80\x94\"; }\n"},

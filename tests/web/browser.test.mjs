@@ -147,6 +147,34 @@ describe('a visitor', () => {
     await page.close();
   });
 
+  it('sees a customer\'s orders on the customer\'s record, page by page, and adds one with the customer filled in', async () => {
+    const customer = '12';
+    db.exec(`INSERT INTO orders (customer_id, ordered_at, status) SELECT ${customer}, CONCAT('2026-11-0', seq, ' 10:00:00'), 'new'
+      FROM seq_1_to_4`);
+    const orders = db.exec(`SELECT order_id FROM orders WHERE customer_id = ${customer} ORDER BY order_id`).map((r) => r[0]);
+    assert.equal(orders.length, 7);
+    const page = await browser.context.newPage();
+    await logIn(page);
+    await page.goto(url(`view.php?t=${T.customers}&k[]=${customer}`));
+    const list = page.locator('.ChildRecords', { has: page.locator('h2', { hasText: /^orders/ }) });
+    assert.match(await list.locator('.Summary').textContent(), /^7 records · page 1 of 2$/);
+    const seen = await list.locator('tbody td:first-child').allTextContents();
+    await list.locator('.ChildNext').click();
+    assert.match(await list.locator('.Summary').textContent(), /page 2 of 2/);
+    seen.push(...await list.locator('tbody td:first-child').allTextContents());
+    assert.deepEqual(seen, orders);
+    assert.equal(await list.locator('.ChildNext').count(), 0);
+    assert.match(await page.locator('#Record').textContent(), /Holm/, 'the record itself stays on its page');
+
+    await Promise.all([page.waitForURL(/add\.php/), list.locator('.ChildAdd').click()]);
+    assert.equal(await page.inputValue('#f1'), customer);
+    await page.fill('#f2', '2026-12-01 08:00:00');
+    await Promise.all([page.waitForURL(/view\.php/), page.click('#Save')]);
+    assert.deepEqual(db.exec(`SELECT customer_id FROM orders WHERE ordered_at = '2026-12-01 08:00:00'`), [[customer]]);
+    await page.close();
+    assert.deepEqual(php.problems(), []);
+  });
+
   it('with $JavaValidate the browser shows the rules before anything is sent', async () => {
     site.setOptions({ JavaValidate: true });
     const page = await browser.context.newPage();
@@ -197,6 +225,7 @@ describe('appearance', () => {
         tables: 'index.php',
         list: `tablelist.php?t=${T.orders}&s=1&d=d`,
         view: `view.php?t=${T.kinds}&k[]=1`,
+        children: `view.php?t=${T.customers}&k[]=12`,
         search: `advview.php?t=${T.customers}`,
       };
       for (const [name, p] of Object.entries(shots)) {

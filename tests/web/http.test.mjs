@@ -2,6 +2,8 @@
 // the option flags, the login, form tokens, hostile data, paging and the rules of config.php.
 import { describe, it, before, after, beforeEach } from 'node:test';
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
 import { PhpServer, Client, listRows, linkById, decode, sql, Site, server, formErrors } from './support.mjs';
 import { shopDatabase, shopSite, T, hostileTable, hostileColumn, hostileValue, BIG_ROWS } from './fixtures.mjs';
 
@@ -184,7 +186,8 @@ describe('login', () => {
   const pages = ['index.php', 'login.php', 'login.php?next=index.php', `tablelist.php?t=${T.orders}`,
     `view.php?t=${T.orders}&k[]=1`, `edit.php?t=${T.orders}&k[]=1`, `add.php?t=${T.orders}`, `delete.php?t=${T.orders}&k[]=1`,
     `search.php?t=${T.orders}`, `advview.php?t=${T.orders}`, `searchres.php?t=${T.orders}&q=1`,
-    `search.php?t=${T.childbig}&lookup=1&q=Title`, 'execute.php'];
+    `search.php?t=${T.childbig}&lookup=1&q=Title`, 'execute.php', `tablelist.php?t=${T.orders}&export=csv`,
+    `searchres.php?t=${T.orders}&q=1&export=csv`, `view.php?t=${T.customers}&k[]=12&cp[0]=1`];
 
   it('with $Admin set every page answers an unauthenticated request with the login page', async () => {
     site.setOptions({ Admin: 'boss', AdminPass: 'se"cr$et', ExtraQueries: ['INSERT INTO visits () VALUES ()'] });
@@ -193,7 +196,7 @@ describe('login', () => {
     for (const url of pages) {
       const r = await c.get(url);
       assert.match(r.text, /id="LoginForm"/, url);
-      assert.doesNotMatch(r.text, /id="Records"|Title 0/, url);
+      assert.doesNotMatch(r.text, /id="Records"|Title 0|order_id,|ChildRecords/, url);
     }
     const before = count('orders');
     const token = (await c.get('index.php')).text.match(/name="csrf" value="([0-9a-f]+)"/)[1];
@@ -282,7 +285,8 @@ describe('hostile names and values', () => {
     db.exec(`UPDATE customers SET city = '<b onmouseover=x>"&amp;' WHERE customer_id = 2`);
     const pages = ['index.php', `tablelist.php?t=${T.hostile}`, `view.php?t=${T.hostile}&k[]=1`, `edit.php?t=${T.hostile}&k[]=1`,
       `delete.php?t=${T.hostile}&k[]=1`, `add.php?t=${T.hostile}`, `advview.php?t=${T.hostile}`, `search.php?t=${T.hostile}`,
-      `searchres.php?t=${T.hostile}&q=script`, `view.php?t=${T.customers}&k[]=2`, `edit.php?t=${T.customers}&k[]=2`];
+      `searchres.php?t=${T.hostile}&q=script`, `view.php?t=${T.customers}&k[]=2`, `edit.php?t=${T.customers}&k[]=2`,
+      `add.php?t=${T.customers}&f[4]=${encodeURIComponent('<b onmouseover=x>')}`];
     for (const url of pages) {
       const r = await c.get(url);
       assert.equal(r.status, 200, url);
@@ -337,6 +341,16 @@ describe('statements take nothing from the request but values', () => {
     assert.deepEqual(listRows(pct.text), [], 'a % in the search text is a literal %');
     const adv = await c.get(`searchres.php?t=${T.customers}&adv=1&o[4]=${encodeURIComponent('eq OR 1=1')}&v[4]=x&m=all`);
     assert.equal(listRows(adv.text).length, 10, 'an unknown operator is ignored');
+    const csv = (await c.get(`tablelist.php?t=${T.customers}&export=csv`)).text;
+    for (const url of [`tablelist.php?t=${T.customers}&export=csv&s=${encodeURIComponent('1 DESC, (SELECT SLEEP(1))')}`,
+      `searchres.php?t=${T.customers}&q=&export=csv&d=${encodeURIComponent('DESC; DROP TABLE big')}`]) {
+      assert.equal((await c.get(url)).text, csv, url);
+    }
+    const children = (await c.get(`view.php?t=${T.customers}&k[]=12`)).text;
+    for (const cp of ['1 OR 1=1', "1' OR '1'='1", '-1']) {
+      assert.equal((await c.get(`view.php?t=${T.customers}&k[]=12&cp[0]=${encodeURIComponent(cp)}`)).text.replace(/[0-9a-f]{64}/g, ''),
+        children.replace(/[0-9a-f]{64}/g, ''), cp);
+    }
     const after = await c.get(`tablelist.php?t=${T.customers}&a[]=${encodeURIComponent("1' OR '1'='1")}`);
     assert.equal(after.status, 404);
     assert.equal(count('big'), BIG_ROWS);
@@ -698,6 +712,158 @@ describe('lookup columns', () => {
     assert.equal(ok.status, 303);
     const edit = await c.get(ok.location.replace('view.php', 'edit.php'));
     assert.match(edit.text, /id="shown1">Title 01499</);
+    noPhpProblems();
+  });
+});
+
+// config.php lines a site owner adds by hand (switches the wizard does not write).
+function addConfigLines(...lines) {
+  fs.appendFileSync(path.join(site.dir, 'config.php'), `<?php ${lines.join(' ')} ?>\r\n`);
+}
+
+// Cells of the rows of the child list of a table on a record view, or null without one.
+function childRows(html, table) {
+  const list = new RegExp(`<div class="ChildRecords" id="Child\\d+">\\s*<h2>${table} [\\s\\S]*?</tbody>`).exec(html);
+  if (!list) return null;
+  return [...list[0].matchAll(/<tr class="Table(?:Alt)?Row">([\s\S]*?)<\/tr>/g)]
+    .map((r) => [...r[1].matchAll(/<td[^>]*>([\s\S]*?)<\/td>/g)].map((c) => decode(c[1].replace(/<[^>]*>/g, ''))));
+}
+
+describe('child records on the record view', () => {
+  it('match every column of a composite key, and only tables of the site, while $ChildRecords allows', async () => {
+    db.exec(`CREATE TABLE line_notes (id INT NOT NULL AUTO_INCREMENT PRIMARY KEY, order_id INT UNSIGNED NOT NULL,
+        line_no SMALLINT UNSIGNED NOT NULL, note VARCHAR(40) NOT NULL,
+        CONSTRAINT fk_notes_line FOREIGN KEY (order_id, line_no) REFERENCES order_lines (order_id, line_no)) ENGINE=InnoDB;
+      INSERT INTO line_notes (order_id, line_no, note) VALUES (1, 1, 'one a'), (1, 2, 'two'), (2, 1, 'other order'), (1, 1, 'one b');`);
+    const shop = site.tables;
+    try {
+      const notes = { name: 'line_notes', fields: [{ name: 'id' }, { name: 'order_id' }, { name: 'line_no' }, { name: 'note' }] };
+      const withNotes = [...shop, notes];
+      site.configure(withNotes, { FK: true });
+      const c = new Client(php.base);
+      const view = (await c.get(`view.php?t=${T.order_lines}&k[]=1&k[]=1`)).text;
+      assert.deepEqual(childRows(view, 'line_notes').map((r) => r.slice(0, 4)), [['1', '1', '1', 'one a'], ['4', '1', '1', 'one b']]);
+      assert.match(view, /<a href="add\.php\?t=10&amp;f%5B1%5D=1&amp;f%5B2%5D=1" class="ChildAdd">/);
+      const orderView = (await c.get(`view.php?t=${T.orders}&k[]=1`)).text;
+      assert.deepEqual(childRows(orderView, 'order_lines').map((r) => r[1]),
+        db.exec('SELECT line_no FROM order_lines WHERE order_id = 1 ORDER BY line_no').map((r) => r[0]));
+      site.configure(withNotes, { FK: true, Add: false });
+      assert.doesNotMatch((await c.get(`view.php?t=${T.order_lines}&k[]=1&k[]=1`)).text, /ChildAdd/);
+      site.configure(shop, { FK: true });
+      assert.equal(childRows((await c.get(`view.php?t=${T.order_lines}&k[]=1&k[]=1`)).text, 'line_notes'), null);
+      site.configure(withNotes, { FK: true });
+      addConfigLines('$ChildRecords = False;');
+      assert.doesNotMatch((await c.get(`view.php?t=${T.orders}&k[]=1`)).text, /ChildRecords/);
+      noPhpProblems();
+    } finally {
+      site.configure(shop, { FK: true });
+      db.exec('DROP TABLE line_notes');
+    }
+  });
+});
+
+// The rows of a CSV text. Strict: records end with CR LF, and a comma, quote or line break
+// counts only inside quotes.
+function parseCsv(text) {
+  const rows = [];
+  let row = [];
+  let field = '';
+  let quoted = false;
+  for (let i = 0; i < text.length; i++) {
+    const ch = text[i];
+    if (quoted) {
+      if (ch !== '"') field += ch;
+      else if (text[i + 1] === '"') { field += '"'; i++; } else quoted = false;
+    } else if (ch === '"' && field === '') {
+      quoted = true;
+    } else if (ch === ',') {
+      row.push(field);
+      field = '';
+    } else if (ch === '\r' && text[i + 1] === '\n') {
+      rows.push([...row, field]);
+      [row, field] = [[], ''];
+      i++;
+    } else {
+      field += ch;
+    }
+  }
+  assert.equal(`${row.length}${field}`, '0', 'the last record ends with CR LF');
+  return rows;
+}
+
+describe('CSV export', () => {
+  it('sends a searched, sorted list as it is stored, with formulas neutralised and fields quoted', async () => {
+    db.exec(`UPDATE customers SET city = '=1+1' WHERE customer_id = 8;
+      UPDATE customers SET city = 'Ode, "Nord"\\r\\nside' WHERE customer_id = 21;
+      UPDATE customers SET email = NULL WHERE customer_id = 13;`);
+    try {
+      const c = new Client(php.base);
+      const search = `searchres.php?t=${T.customers}&q=Berg&s=4&d=d`;
+      const link = linkById((await c.get(search)).text, 'ExportCsv');
+      assert.equal(link, `${search}&export=csv`);
+      const r = await c.get(link);
+      assert.equal(r.headers.get('content-type'), 'text/csv; charset=utf-8');
+      assert.match(r.headers.get('content-disposition'), /^attachment; filename="customers\.csv"/);
+      assert.ok(r.text.includes(`,'=1+1,`) && r.text.includes('"Ode, ""Nord""\r\nside"'), r.text);
+      const expected = db.exec(`SELECT customer_id, first_name, last_name, email, REPLACE(city, '\\r\\n', '<CRLF>'), created
+        FROM customers WHERE CONCAT_WS('|', first_name, last_name, email, city, created) LIKE '%Berg%' ORDER BY city DESC, customer_id DESC`)
+        .map((row) => row.map((v) => (v === null ? '' : v.replace('<CRLF>', '\r\n').replace(/^=/, "'="))));
+      assert.equal(expected.length, 5);
+      assert.deepEqual(parseCsv(r.text), [['customer_id', 'first_name', 'last_name', 'email', 'city', 'created'], ...expected]);
+
+      // Lookup columns bring their shown value in a column of their own, with $FK only.
+      const list = `tablelist.php?t=${T.orders}&s=0&d=a`;
+      const first = db.exec('SELECT o.order_id, o.customer_id, c.last_name, o.ordered_at, o.status FROM orders o JOIN customers c USING (customer_id) ORDER BY o.order_id LIMIT 1')[0];
+      assert.deepEqual(parseCsv((await c.get(linkById((await c.get(list)).text, 'ExportCsv'))).text).slice(0, 2),
+        [['order_id', 'customer_id', 'customer_id (customers.last_name)', 'ordered_at', 'status'], first]);
+      site.setOptions({ FK: false });
+      assert.deepEqual(parseCsv((await c.get(`${list}&export=csv`)).text)[0], ['order_id', 'customer_id', 'ordered_at', 'status']);
+      noPhpProblems();
+    } finally {
+      db.exec(`UPDATE customers SET city = 'Turku' WHERE customer_id = 8; UPDATE customers SET city = 'Aarhus' WHERE customer_id = 21;
+        UPDATE customers SET email = 'mona.berg@example.org' WHERE customer_id = 13;`);
+    }
+  });
+
+  it('streams 200,000 records in under 32 MB of memory', async () => {
+    const rows = 200000;
+    db.exec(`CREATE TABLE wide (id INT NOT NULL PRIMARY KEY, note VARCHAR(250) NOT NULL) ENGINE=InnoDB;
+      INSERT INTO wide SELECT seq, CONCAT(REPEAT('x', 200), seq) FROM seq_1_to_${rows};`);
+    // The page run inside a wrapper that writes down the request's peak memory at its end.
+    const wrapper = path.join(site.dir, 'peak.php');
+    const peakFile = path.join(site.dir, 'peak.txt');
+    fs.writeFileSync(wrapper, `<?php register_shutdown_function(function () {
+      file_put_contents(__DIR__ . '/peak.txt', (string)memory_get_peak_usage(true)); });
+      require __DIR__ . '/tablelist.php';`);
+    const shop = site.tables;
+    try {
+      site.configure([...shop, { name: 'wide', fields: [{ name: 'id' }, { name: 'note' }] }], { FK: true });
+      const started = Date.now();
+      const r = await new Client(php.base).get(`peak.php?t=${shop.length}&export=csv`);
+      const lines = r.text.split('\r\n');
+      assert.equal(lines.length, rows + 2);
+      assert.equal(lines[rows], `${rows},${'x'.repeat(200)}${rows}`);
+      const peak = Number(fs.readFileSync(peakFile, 'utf8'));
+      assert.ok(peak > 0 && peak < 32 << 20, `peak memory ${peak} bytes`);
+      assert.ok(Date.now() - started < 60000);
+      noPhpProblems();
+    } finally {
+      site.configure(shop, { FK: true });
+      fs.rmSync(wrapper);
+      fs.rmSync(peakFile, { force: true });
+      db.exec('DROP TABLE wide');
+    }
+  });
+
+  it('$Export = False removes the link and refuses the download', async () => {
+    const c = new Client(php.base);
+    addConfigLines('$Export = False;');
+    for (const page of [`tablelist.php?t=${T.customers}`, `searchres.php?t=${T.customers}&q=Berg`]) {
+      assert.equal(linkById((await c.get(page)).text, 'ExportCsv'), null, page);
+      const r = await c.get(`${page}&export=csv`);
+      assert.equal(r.status, 403, page);
+      assert.match(r.text, /Exporting records is not allowed\./);
+    }
     noPhpProblems();
   });
 });

@@ -18,6 +18,8 @@ const targets = [
   ['simple search', `searchres.php?t=${T.customers}&q=Oslo`, 'q'],
   ['advanced search', `searchres.php?t=${T.customers}&adv=1&o[4]=eq&v[4]=Oslo&m=all`, 'o[4],v[4],m'],
   ['record view', `view.php?t=${T.customers}&k[]=3`, 'k[]'],
+  ['child list', `view.php?t=${T.customers}&k[]=12&cp[0]=1`, 'cp[0]'],
+  ['export', `searchres.php?t=${T.customers}&q=Oslo&s=4&d=d&export=csv`, 'q,s,d,export'],
   ['edit form', `edit.php?t=${T.order_lines}&k[]=3&k[]=1`, 't,k[]'],
   ['delete confirmation', `delete.php?t=${T.customers}&k[]=3`, 'k[]'],
   ['lookup suggestions', `search.php?t=${T.childbig}&lookup=1&q=Title`, 'lookup,q'],

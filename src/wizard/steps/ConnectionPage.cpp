@@ -132,6 +132,7 @@ Int16Result ConnectionPage::portFromBox() const
 
 void ConnectionPage::ConnectToServer()
 {
+    session().clearCancelledWait();
     QCoreApplication::processEvents();
     DatabaseCount = 0;
     ListedTableCount = 0;
@@ -144,8 +145,11 @@ void ConnectionPage::ConnectToServer()
     const QString user = txtUsername->text().trimmed();
     const QString password = txtPassword->text().trimmed();
     bool connected = false;
-    if (!session().waitOnServer([&] { connected = database().Connect(server, user, password, port.Value); }))
+    if (!session().waitOnServer([&] { connected = database().Connect(server, user, password, port.Value); })) {
+        if (session().waitCancelled())
+            lblConnectionStatus->setText(QStringLiteral("Connecting was cancelled"));
         return;
+    }
     if (!connected) {
         lblConnectionStatus->clear();
         showMessage(this, QStringLiteral("Failed To Connect To MySQL Server. Please Revise Your Settings"),

@@ -88,7 +88,7 @@ void FieldsPage::enter(bool comingBack)
 bool FieldsPage::leave()
 {
     if (!CollectChosenFields()) {
-        if (session().leavingProgram())
+        if (session().waitGivenUp())
             return false;
         showMessage(this, QStringLiteral("An error in this step has occured, please check the settings"),
                     MessageIcon::Exclamation);

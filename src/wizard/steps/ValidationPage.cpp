@@ -21,6 +21,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace {
 
 bool isTextType(const QString& baseType)
@@ -87,10 +89,14 @@ void ValidationPage::setupUi()
     grid->addWidget(chkCharacterCheck, 1, 0, 1, 2);
     grid->addWidget(txtCharacters, 1, 2, 1, 2);
     grid->addWidget(chkLimits, 2, 0, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Min"), rules), 3, 0);
-    grid->addWidget(txtMin, 3, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Max"), rules), 3, 2);
-    grid->addWidget(txtMax, 3, 3);
+    // The limits' labels grey out with their boxes.
+    for (const auto& [caption, box, column] : {std::tuple{"Min", txtMin, 0}, std::tuple{"Max", txtMax, 2}}) {
+        auto* label = new QLabel(QString::fromLatin1(caption), rules);
+        label->setEnabled(false);
+        connect(chkLimits, &QCheckBox::toggled, label, &QWidget::setEnabled);
+        grid->addWidget(label, 3, column);
+        grid->addWidget(box, 3, column + 1);
+    }
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     right->addWidget(rules);
@@ -237,6 +243,9 @@ void ValidationPage::PrefillLookupColumns()
                 if (key.ChildColumn != field.Name || !tableIndex.contains(key.ParentTable))
                     continue;
                 const QString display = displayColumnOf(key.ParentTable);
+                // A wait given up leaves the field as it was, to be looked at on the next entry.
+                if (session().waitGivenUp())
+                    return;
                 field.IsForeignKey = true;
                 field.ParentTable = key.ParentTable;
                 field.LookupTarget = key.ParentTable + QLatin1Char('.') + (display.isEmpty() ? key.ParentColumn : display);

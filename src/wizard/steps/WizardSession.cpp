@@ -52,18 +52,30 @@ void WizardSession::abandonServerWait()
     m_serverWait.abandon();
 }
 
+void WizardSession::cancelServerWait()
+{
+    if (!m_serverWait.waiting())
+        return;
+    m_waitCancelled = true;
+    m_serverWait.abandon();
+}
+
 bool WizardSession::waitOnServer(const std::function<void()>& call)
 {
-    if (m_leaving)
+    if (waitGivenUp())
         return false;
     // The connection is made here, so that the worker and the interrupt find the same one.
     database().Connection();
+    const bool lostBefore = database().ConnectionLost();
     emit waitingOnServerChanged(true);
     const bool completed = m_serverWait.run(call);
     emit waitingOnServerChanged(false);
     const QList<std::function<void()>> reports = std::exchange(m_reports, {});
-    if (!completed)
+    if (!completed) {
+        if (m_waitCancelled && !m_leaving && !lostBefore && database().ConnectionLost())
+            database().ReopenAfterCancel();
         return false;
+    }
     for (const std::function<void()>& r : reports)
         r();
     return true;

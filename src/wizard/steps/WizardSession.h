@@ -44,13 +44,23 @@ public:
     // Runs `call`, which uses database() and may wait on the server, in a worker thread while the
     // window keeps handling events; waitingOnServer tells the window when to hold its controls. The
     // database's messages and a lost connection are shown once the call has returned, in their
-    // order. False when the user left the program meanwhile: the step then does nothing more.
+    // order. False when the user gave the wait up with Cancel or left the program meanwhile: the
+    // step then does nothing more, and further waits return false at once.
     bool waitOnServer(const std::function<void()>& call);
     bool waitingOnServer() const { return m_serverWait.waiting(); }
+    // Cancel during a wait: the call waited on is interrupted and its messages dropped, and what
+    // the user asked for (connect, go to the next step) does not happen. The wizard stays usable:
+    // a connection cut by the interrupt is opened again by the next statement. Waits go on
+    // returning false until clearCancelledWait, which each new action of the user calls first.
+    void cancelServerWait();
+    bool waitCancelled() const { return m_waitCancelled; }
+    void clearCancelledWait() { m_waitCancelled = false; }
     // The user leaves the program: a call waited on is interrupted and its messages dropped, and
     // the steps then wait on nothing more and say nothing more about it.
     void abandonServerWait();
-    bool leavingProgram() const { return m_leaving; }
+    // The last wait ended without an outcome, by Cancel or by leaving: the step's failure is the
+    // user's own doing and is not to be reported.
+    bool waitGivenUp() const { return m_leaving || m_waitCancelled; }
 
     // Help: the help file that Help, F1 and the field-help window open, the topic of a context
     // number in the one help viewer of the run, and the "What's this" window with a topic.
@@ -116,6 +126,7 @@ private:
     std::mutex m_reportsMutex;
     QList<std::function<void()>> m_reports;
     bool m_leaving = false;
+    bool m_waitCancelled = false;
     // The help viewer of the run, made on first use; the field-help window shares it for its link.
     std::unique_ptr<HTMLHelpViewer> m_helpViewer;
     // The "What's this" window deletes itself when closed by its frame.
