@@ -51,7 +51,7 @@ TEST_F(Keyboard, TabVisitsEveryStepInOrderThenTheButtons)
 {
     const QStringList buttons = {"cmdHelp", "cmdPrevious", "cmdNext", "cmdCancel"};
     const QStringList steps[] = {
-        {"cmbConnType", "txtport", "txtUsername", "txtPassword", "cmbDBSelect", "Command1", "cmbSaved"},
+        {"cmbConnType", "txtport", "txtUsername", "txtPassword", "cmbDBSelect", "Command1", "cmbSaved", "cmdOpenSite"},
         {"lstAvTables", "cmdAppendTables", "cmdRemoveTables", "cAllToright", "cAllToLeft", "lstSelTables"},
         {"trvFields", "cSelAll", "cSelNone"},
         {"chkAddRecords", "chkEditRecords", "chkDeleteRecords", "chkViewRecords", "chkSearchRecords", "chkFK",

@@ -80,7 +80,7 @@ TEST_F(HelpFile, EverySourcePageIsInTheFileAndEveryLinkResolves)
 {
     const QStringList sources =
         QDir(sourceDir() + QStringLiteral("/data/help")).entryList({QStringLiteral("*.html")}, QDir::Files);
-    ASSERT_EQ(sources.size(), 15);
+    ASSERT_EQ(sources.size(), 16);
     QStringList packed;
     for (const QUrl& url : engine.files(kNamespace, QString(), QStringLiteral("html")))
         packed << url.fileName();
@@ -104,6 +104,7 @@ TEST_F(HelpFile, IndexKeywordsLeadToTheirTopics)
     const QList<std::pair<QString, QString>> keywords = {
         {QStringLiteral("lookup columns"), QStringLiteral("lookup-columns.html")},
         {QStringLiteral("sql.ini"), QStringLiteral("saved-connections.html")},
+        {QStringLiteral("Open site..."), QStringLiteral("reopen-site.html")},
         {QStringLiteral("config.php"), QStringLiteral("generated-site.html")},
         {QStringLiteral("Run CSS Editor"), QStringLiteral("stylesheet-tools.html")},
         {QStringLiteral("Allow Nulls"), QStringLiteral("validation-rules.html")},

@@ -55,8 +55,13 @@ void AppearancePage::setupUi()
 // The stylesheet starts as the default one and then stays as the user chose it.
 void AppearancePage::enter(bool)
 {
-    if (txtcss->text().isEmpty())
+    // An opened site keeps the stylesheet in its folder, or none when it had none.
+    if (const WizardChoices* site = session().siteToTake(index())) {
+        txtcss->setText(site->Appearance.StylesheetPath);
+        session().siteTaken(index());
+    } else if (txtcss->text().isEmpty()) {
         txtcss->setText(programFolder() + QStringLiteral("/default.css"));
+    }
 }
 
 bool AppearancePage::leave()

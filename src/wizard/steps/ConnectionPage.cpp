@@ -2,6 +2,8 @@
 
 #include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
+#include "dialogs/frmFolder.h"
+#include "generator/SiteReader.h"
 #include "wizard/cDB.h"
 #include "wizard/cMain.h"
 #include "wizard/frmConnectionName.h"
@@ -27,6 +29,7 @@ ConnectionPage::ConnectionPage(WizardSession& shared, QWidget* parent) : WizardS
     connect(Command1, &QPushButton::clicked, this, &ConnectionPage::ConnectToServer);
     connect(Command3, &QPushButton::clicked, this, &ConnectionPage::DisconnectFromServer);
     connect(cmbSaved, &QComboBox::activated, this, &ConnectionPage::LoadSavedConnection);
+    connect(cmdOpenSite, &QPushButton::clicked, this, &ConnectionPage::OpenSite);
     connect(&shared, &WizardSession::connectionLost, this, &ConnectionPage::OnConnectionLost);
     // Step 1 fills the saved-connection list on entry; a Back on a later step empties it.
     connect(&shared, &WizardSession::steppedBack, cmbSaved, &QComboBox::clear);
@@ -85,6 +88,9 @@ void ConnectionPage::setupUi()
     cmbSaved = named(new QComboBox(saved), "cmbSaved");
     cmbSaved->setPlaceholderText(QStringLiteral("Please Select"));
     savedLayout->addWidget(cmbSaved);
+    cmdOpenSite = namedButton("cmdOpenSite", QStringLiteral("Open site..."), saved);
+    cmdOpenSite->setToolTip(QStringLiteral("Take the choices of a site generated before from its folder"));
+    savedLayout->addWidget(cmdOpenSite, 0, Qt::AlignLeft);
     grid->addWidget(saved, 3, 2, 3, 1);
     // Says whom Connect connected to, until Disconnect or a failed Connect.
     lblConnectionStatus = named(new QLabel(this), "lblConnectionStatus");
@@ -167,7 +173,7 @@ void ConnectionPage::FillDatabaseList()
         return;
     cmbDBSelect->clear();
     cmbDBSelect->addItems(names);
-    cmbDBSelect->setEditText(kDatabasePrompt);
+    cmbDBSelect->setEditText(m_siteDatabase.isEmpty() ? kDatabasePrompt : m_siteDatabase);
     cmbDBSelect->lineEdit()->setCursorPosition(0);
 }
 
@@ -295,4 +301,42 @@ void ConnectionPage::OnConnectionLost(const QString& reason)
                                "step to connect again.")
                     .arg(reason),
                 MessageIcon::Critical);
+}
+
+// "Open site...": the folder chooser picks a generated site's folder, whose database.php fills the
+// connection boxes; the session keeps the rest of its choices for the later steps. A folder that
+// cannot be read as a site is reported and changes nothing.
+void ConnectionPage::OpenSite()
+{
+    frmFolder chooser(choices().DestinationFolder, window());
+    UserDialogs::current().exec(chooser);
+    if (!chooser.FolderConfirmed())
+        return;
+    const SiteReadResult site = SiteReader::Read(chooser.DestinationFolder());
+    if (!site.Ok) {
+        showMessage(this, site.Message(), MessageIcon::Critical);
+        return;
+    }
+    // The site's connection is the one Connect is to make.
+    if (m_connected)
+        DisconnectFromServer();
+    const ConnectionSettings& c = site.Choices.Connection;
+    cmbConnType->setCurrentText(c.ServerName == QStringLiteral("localhost") ? QStringLiteral("Local")
+                                                                            : QStringLiteral("Remote"));
+    OnConnectionTypeChosen();
+    txtServer->setText(c.ServerName);
+    txtport->setText(QString::number(c.Port));
+    txtUsername->setText(c.UserName);
+    txtPassword->setText(c.Password);
+    m_siteDatabase = c.DatabaseName;
+    cmbDBSelect->setEditText(c.DatabaseName);
+    cmbDBSelect->lineEdit()->setCursorPosition(0);
+    session().reopenSite(site.Choices);
+    lblConnectionStatus->setText(QStringLiteral("Opened the site in %1: press 'Connect'")
+                                     .arg(QDir::toNativeSeparators(site.Choices.DestinationFolder)));
+    if (!site.Unread.isEmpty())
+        showMessage(this,
+                    QStringLiteral("The site was opened, but these lines of it were not understood:\n%1")
+                        .arg(site.Unread.join(QLatin1Char('\n'))),
+                    MessageIcon::Exclamation);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Step 1: the connection type, server, port and login, Connect and Disconnect, the database list
-// and the saved connections. Next stores the connection, selects the database, offers to save the
-// connection and names the table source for the steps after it.
+// and the saved connections; "Open site..." takes the connection of a generated site's folder and
+// leaves the rest of its choices to the later steps. Next stores the connection, selects the
+// database, offers to save the connection and names the table source for the steps after it.
 
 #include "wizard/NumberText.h"
 #include "wizard/steps/WizardStep.h"
@@ -36,11 +37,15 @@ private:
     void LoadSavedConnection(int listIndex);
     void OfferToSaveConnection();
     void OnConnectionLost(const QString& reason);
+    void OpenSite();
 
     bool m_connected = false;
     // Number of the saved connection the user chose or saved in this run, 0 for none.
     int m_pickedConnection = 0;
     frmConnectionName* m_connectionNameDialog = nullptr;
+    // The database of the site opened with "Open site...": the database box shows it again once
+    // Connect has filled the list.
+    QString m_siteDatabase;
 
     QComboBox* cmbConnType = nullptr;
     QLineEdit* txtServer = nullptr;
@@ -52,4 +57,5 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
     QComboBox* cmbSaved = nullptr;
+    QPushButton* cmdOpenSite = nullptr;
 };

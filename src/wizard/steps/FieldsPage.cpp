@@ -6,6 +6,7 @@
 #include "wizard/cDB.h"
 
 #include <QCoreApplication>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QPushButton>
@@ -15,6 +16,42 @@
 
 #include <algorithm>
 #include <utility>
+
+namespace {
+
+// The table's columns with the site's columns in the site's order: the places of the columns the
+// site chose are filled with them in its order, and the other columns keep their places. A column
+// of the site the table no longer has is named in `gone`.
+QStringList columnsInSiteOrder(const QStringList& columns, const QStringList& siteColumns, const QString& table,
+                               QStringList& gone)
+{
+    QStringList present;
+    for (const QString& column : siteColumns) {
+        if (columns.contains(column))
+            present << column;
+        else
+            gone << QStringLiteral("%1.%2 was in the site but is no longer in the database").arg(table, column);
+    }
+    QStringList ordered;
+    qsizetype next = 0;
+    for (const QString& column : columns)
+        ordered << (present.contains(column) ? present[next++] : column);
+    return ordered;
+}
+
+// A column the site did not have: "(new)" beside its name, which stays the node's text.
+void markNotInSite(QTreeWidgetItem* node)
+{
+    const QString tip = QStringLiteral("New in the database since the site was generated, or left out of it then");
+    node->setText(1, QStringLiteral("(new)"));
+    QFont font = node->font(1);
+    font.setItalic(true);
+    node->setFont(1, font);
+    node->setToolTip(0, tip);
+    node->setToolTip(1, tip);
+}
+
+}  // namespace
 
 FieldsPage::FieldsPage(WizardSession& shared, QWidget* parent) : WizardStep(shared, 3, parent)
 {
@@ -98,12 +135,39 @@ void FieldsPage::BuildFieldTree()
     });
     if (!read)
         return;
+    // Right after a site was opened, its tables show the site's columns checked in the site's
+    // order and every other column unchecked and marked as not in the site.
+    const WizardChoices* site = session().siteToTake(index());
+    QStringList gone;
+    bool marked = false;
     QTreeWidgetItem* root = makeTreeNode(QStringLiteral("root"), c.Connection.DatabaseName, true);
     m_fieldNodes.reserve(tableCount);
     QList<QList<QTreeWidgetItem*>> fieldsOfTable(tableCount);
     int k = 1;
     for (qsizetype i = 0; i < tableCount; ++i) {
         const QString& name = c.SelectedTables[i].TableName;
+        const SelectedTable* siteTable = nullptr;
+        if (site) {
+            const auto it = std::find_if(site->SelectedTables.begin(), site->SelectedTables.end(),
+                                         [&name](const SelectedTable& t) { return t.TableName == name; });
+            siteTable = it != site->SelectedTables.end() ? &*it : nullptr;
+        }
+        if (siteTable) {
+            m_fieldNodes.append(makeTreeNode(QStringLiteral("Table%1").arg(i), name, true));
+            QStringList siteColumns;
+            for (const ChosenField& field : siteTable->ChosenFields)
+                siteColumns << field.Name;
+            for (const QString& column : columnsInSiteOrder(columnsOfTable[i], siteColumns, name, gone)) {
+                QTreeWidgetItem* node = makeTreeNode(QStringLiteral("Field%1").arg(k++), column, true);
+                if (!siteColumns.contains(column)) {
+                    node->setCheckState(0, Qt::Unchecked);
+                    markNotInSite(node);
+                    marked = true;
+                }
+                fieldsOfTable[i].append(node);
+            }
+            continue;
+        }
         m_fieldNodes.append(keepMark(makeTreeNode(QStringLiteral("Table%1").arg(i), name, true), name, {}));
         for (const QString& column : std::as_const(columnsOfTable[i]))
             fieldsOfTable[i].append(keepMark(makeTreeNode(QStringLiteral("Field%1").arg(k++), column, true), name, column));
@@ -118,7 +182,15 @@ void FieldsPage::BuildFieldTree()
     for (qsizetype i = 0; i < tableCount; ++i)
         m_fieldNodes[i]->setExpanded(true);
     trvFields->setCurrentItem(root);
+    trvFields->setColumnCount(marked ? 2 : 1);
+    if (marked)
+        trvFields->resizeColumnToContents(0);
     QCoreApplication::processEvents();
+    if (site) {
+        session().siteTaken(index());
+        if (!gone.isEmpty())
+            showMessage(this, gone.join(QLatin1Char('\n')), MessageIcon::Exclamation);
+    }
 }
 
 void FieldsPage::SetAllFieldChecks(bool checked)

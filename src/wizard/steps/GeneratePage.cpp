@@ -41,6 +41,16 @@ void GeneratePage::setupUi()
     grid->addWidget(logFrame, 1, 0, 1, 3);
 }
 
+// An opened site is generated again into its own folder unless the user picks another.
+void GeneratePage::enter(bool)
+{
+    if (const WizardChoices* site = session().siteToTake(index())) {
+        choices().DestinationFolder = site->DestinationFolder;
+        txtDestination->setText(site->DestinationFolder);
+        session().siteTaken(index());
+    }
+}
+
 QString GeneratePage::nextCaption() const
 {
     return QStringLiteral("Generate");

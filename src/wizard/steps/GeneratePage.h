@@ -14,6 +14,7 @@ class GeneratePage : public WizardStep {
 public:
     explicit GeneratePage(WizardSession& session, QWidget* parent = nullptr);
 
+    void enter(bool comingBack) override;
     bool leave() override;
     QString nextCaption() const override;
 

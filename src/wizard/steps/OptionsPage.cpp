@@ -63,7 +63,9 @@ void OptionsPage::enter(bool comingBack)
 {
     if (!comingBack)
         m_firstVisit = !session().optionsChosen();
-    if (m_firstVisit)
+    if (const WizardChoices* site = session().siteToTake(index()))
+        ShowSiteOptions(*site);
+    else if (m_firstVisit)
         ApplyOptionDefaults();
     if (!comingBack)
         FillRecordsPerPageList();
@@ -86,6 +88,25 @@ void OptionsPage::ApplyOptionDefaults()
                            chkPHPValidate})
         box->setChecked(true);
     chkFK->setChecked(false);
+}
+
+// The boxes show the opened site's options, which count as chosen from then on; the options no
+// box shows are taken over as they are.
+void OptionsPage::ShowSiteOptions(const WizardChoices& site)
+{
+    const ScriptOptions& o = site.Options;
+    choices().Options = o;
+    chkAddRecords->setChecked(o.AllowAdd);
+    chkEditRecords->setChecked(o.AllowEdit);
+    chkDeleteRecords->setChecked(o.AllowDelete);
+    chkViewRecords->setChecked(o.AllowView);
+    chkSearchRecords->setChecked(o.SearchRecords);
+    chkFK->setChecked(o.CreateLookupColumns);
+    chkPHPValidate->setChecked(o.PhpValidate);
+    cmbSplitter->setEditText(QString::number(o.RecordsPerPage));
+    m_firstVisit = false;
+    session().setOptionsChosen(true);
+    session().siteTaken(index());
 }
 
 void OptionsPage::FillRecordsPerPageList()

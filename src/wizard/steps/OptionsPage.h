@@ -23,6 +23,7 @@ public:
 private:
     void setupUi();
     void ApplyOptionDefaults();
+    void ShowSiteOptions(const WizardChoices& site);
     void FillRecordsPerPageList();
     void CollectOptions();
 

@@ -46,7 +46,21 @@ void SecurityPage::setupUi()
 // otherwise keep what the user typed.
 void SecurityPage::enter(bool)
 {
+    if (const WizardChoices* site = session().siteToTake(index()))
+        ShowSiteLogin(*site);
     OnUseCurrentChanged(chkUseCurrent->isChecked());
+}
+
+// The opened site's login shows in its own boxes; the record takes the site's login as it is, so
+// a password kept without a login stays too.
+void SecurityPage::ShowSiteLogin(const WizardChoices& site)
+{
+    choices().Security = site.Security;
+    chkReqLogin->setChecked(!site.Security.AdminUser.isEmpty());
+    chkUseCurrent->setChecked(false);
+    txtUsername7->setText(site.Security.AdminUser);
+    txtPassword7->setText(site.Security.AdminPassword);
+    session().siteTaken(index());
 }
 
 bool SecurityPage::leave()

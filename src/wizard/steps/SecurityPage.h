@@ -19,6 +19,7 @@ public:
 
 private:
     void setupUi();
+    void ShowSiteLogin(const WizardChoices& site);
     void OnRequireLoginChanged(bool checked);
     void OnUseCurrentChanged(bool checked);
 

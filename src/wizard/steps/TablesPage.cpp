@@ -72,18 +72,21 @@ void TablesPage::enter(bool)
     if (session().tablesStale()) {
         cmdAppendTables->setEnabled(true);
         cAllToright->setEnabled(true);
-        LoadAvailableTables();
+        if (LoadAvailableTables()) {
+            if (const WizardChoices* site = session().siteToTake(index()))
+                SelectSiteTables(*site);
+        }
     }
     if (lstAvTables->count() > 0)
         lstAvTables->setCurrentRow(0);
 }
 
-void TablesPage::LoadAvailableTables()
+bool TablesPage::LoadAvailableTables()
 {
     const QString databaseName = choices().Connection.DatabaseName.trimmed();
     QStringList names;
     if (!session().waitOnServer([&] { names = database().ListTables(databaseName); }))
-        return;
+        return false;
     lstAvTables->clear();
     // A table already in the selected list is not offered a second time.
     QSet<QString> selected;
@@ -94,6 +97,41 @@ void TablesPage::LoadAvailableTables()
         if (!selected.contains(names[i]))
             lstAvTables->addItem(names[i]);
     }
+    return true;
+}
+
+// The selected list becomes the site's tables in the site's order, and the record takes the site's
+// choices for them. A site table the database no longer has is left out and named.
+void TablesPage::SelectSiteTables(const WizardChoices& site)
+{
+    for (int i = 0; i < lstSelTables->count(); ++i)
+        lstAvTables->addItem(lstSelTables->item(i)->text());
+    lstSelTables->clear();
+    WizardChoices& c = choices();
+    c.SelectedTables.clear();
+    QStringList gone;
+    for (const SelectedTable& table : site.SelectedTables) {
+        const QList<QListWidgetItem*> found = lstAvTables->findItems(table.TableName, Qt::MatchExactly);
+        if (found.isEmpty()) {
+            gone << QStringLiteral("%1 was in the site but is no longer in the database").arg(table.TableName);
+            continue;
+        }
+        delete lstAvTables->takeItem(lstAvTables->row(found[0]));
+        lstSelTables->addItem(table.TableName);
+        SelectedTable taken = table;
+        // With lookup columns on, the site decided every field's lookup: one left without stays
+        // without, rather than taking a foreign key found on the server.
+        if (site.Options.CreateLookupColumns) {
+            for (ChosenField& field : taken.ChosenFields)
+                field.IsForeignKey = true;
+        }
+        c.SelectedTables.append(taken);
+    }
+    if (lstSelTables->count() > 0)
+        lstSelTables->setCurrentRow(0);
+    session().siteTaken(index());
+    if (!gone.isEmpty())
+        showMessage(this, gone.join(QLatin1Char('\n')), MessageIcon::Exclamation);
 }
 
 void TablesPage::AppendTable()

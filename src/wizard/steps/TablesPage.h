@@ -1,6 +1,7 @@
 #pragma once
 // Step 2: moving tables between the available and the selected list. Next makes the selected list
-// the chosen tables, keeping what was chosen for a table that stays.
+// the chosen tables, keeping what was chosen for a table that stays. After a site was opened on
+// step 1, the site's tables come selected, with the site's choices for them.
 
 #include "wizard/steps/WizardStep.h"
 
@@ -18,7 +19,8 @@ public:
 
 private:
     void setupUi();
-    void LoadAvailableTables();
+    bool LoadAvailableTables();
+    void SelectSiteTables(const WizardChoices& site);
     void AppendTable();
     void RemoveTable();
     void AllTablesToLeft();

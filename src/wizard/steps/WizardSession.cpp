@@ -115,6 +115,21 @@ void WizardSession::useTableSource(const QString& source)
     emit tableSourceChanged();
 }
 
+void WizardSession::reopenSite(const WizardChoices& site)
+{
+    m_reopenedSite = site;
+    m_stepsToTakeSite = {2, 3, 4, 6, 7, 8};
+    // No step shows the extra queries or the owner's own lines of config.php: they go back into
+    // config.php as the site had them.
+    m_choices.ExtraQueries = site.ExtraQueries;
+    m_choices.ExtraConfigLines = site.ExtraConfigLines;
+}
+
+const WizardChoices* WizardSession::siteToTake(int step) const
+{
+    return m_reopenedSite && m_stepsToTakeSite.contains(step) ? &*m_reopenedSite : nullptr;
+}
+
 bool WizardSession::confirmRequiredColumnsLeftOut(bool leavingOptions, QWidget* parent)
 {
     if (!leavingOptions)

@@ -8,12 +8,14 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class cDB;
 class cMain;
@@ -81,6 +83,14 @@ public:
     bool optionsChosen() const { return m_optionsChosen; }
     void setOptionsChosen(bool chosen) { m_optionsChosen = chosen; }
 
+    // A generated site opened on step 1: its choices, which the later steps take over as the user
+    // reaches them. siteToTake(step) gives the site while that step has not taken it yet; the step
+    // calls siteTaken(step) once its controls show the site, the first time it has read the
+    // database after the opening. Opening another site starts the steps over.
+    void reopenSite(const WizardChoices& site);
+    const WizardChoices* siteToTake(int step) const;
+    void siteTaken(int step) { m_stepsToTakeSite.remove(step); }
+
     // Step 3 notes the columns it leaves out ("table.column") that a new record cannot do without.
     void setRequiredLeftOut(const QStringList& columns) { m_requiredLeftOut = columns; }
     // Adding a record fails while such a column is left out. Whether adding is allowed is chosen on
@@ -127,4 +137,6 @@ private:
     bool m_optionsChosen = false;
     QStringList m_requiredLeftOut;
     bool m_requiredLeftOutAccepted = false;
+    std::optional<WizardChoices> m_reopenedSite;
+    QSet<int> m_stepsToTakeSite;
 };
