@@ -1,6 +1,7 @@
 // The command line as users run it: the built program, with no display at all, on sites the
 // generator wrote and against the private server.
 #include "TestDatabase.h"
+#include "SampleSchemas.h"
 #include "TestFolders.h"
 
 #include "generator/GenerationLog.h"
@@ -128,28 +129,6 @@ void expectRegenerateKeepsEveryByte(const WizardChoices& choices)
     EXPECT_EQ(checksums(folder), before);
 }
 
-// The Sakila schema loaded into `database`: its files name their own database, which is replaced
-// by the scratch one; statements this server refuses (views over missing tables) are passed over.
-void loadSakilaSchema(const QString& database)
-{
-    QFile file(sakilaDir() + QStringLiteral("/sakila-schema.sql"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QString text = QString::fromLatin1(file.readAll());
-    text.remove(QRegularExpression(QStringLiteral("^(DROP SCHEMA IF EXISTS|CREATE SCHEMA) sakila;\\r?$"),
-                                   QRegularExpression::MultilineOption));
-    text.replace(QRegularExpression(QStringLiteral("^USE sakila;\\r?$"), QRegularExpression::MultilineOption),
-                 QStringLiteral("USE `%1`;").arg(database));
-    text.replace(QRegularExpression(QStringLiteral("\\b(FROM|JOIN) sakila\\.")), QStringLiteral("\\1 "));
-    const ServerSettings& s = sandboxServer();
-    QProcess p;
-    p.start(QStringLiteral("mariadb"), {QStringLiteral("--no-defaults"), QStringLiteral("--force"),
-                                        QStringLiteral("-h") + s.host, QStringLiteral("-P%1").arg(s.port),
-                                        QStringLiteral("-u") + s.user, QStringLiteral("-p") + s.password, database});
-    p.write(text.toLatin1());
-    p.closeWriteChannel();
-    ASSERT_TRUE(p.waitForFinished(120000));
-}
-
 }  // namespace
 
 TEST(CommandLine, RegenerateRewritesTheShopSiteByteForByte)
@@ -226,26 +205,7 @@ TEST(CommandLine, RegenerateAndCheckOnSakila)
     loadSakilaSchema(db.name());
     QTemporaryDir site;
     WizardChoices c = siteChoices(db.name(), site.path());
-    const QString schema = QStringLiteral("TABLE_SCHEMA = '%1'").arg(db.name());
-    for (const QStringList& row : querySql(QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES WHERE %1"
-                                                          " AND TABLE_TYPE = 'BASE TABLE' ORDER BY TABLE_NAME").arg(schema))) {
-        SelectedTable t{row[0], {}};
-        for (const QStringList& column : querySql(
-                 QStringLiteral("SELECT c.COLUMN_NAME, k.REFERENCED_TABLE_NAME, k.REFERENCED_COLUMN_NAME"
-                                " FROM information_schema.COLUMNS c LEFT JOIN information_schema.KEY_COLUMN_USAGE k"
-                                " ON k.TABLE_SCHEMA = c.TABLE_SCHEMA AND k.TABLE_NAME = c.TABLE_NAME"
-                                " AND k.COLUMN_NAME = c.COLUMN_NAME AND k.REFERENCED_TABLE_NAME IS NOT NULL"
-                                " WHERE c.%1 AND c.TABLE_NAME = '%2' GROUP BY c.COLUMN_NAME, c.ORDINAL_POSITION"
-                                " ORDER BY c.ORDINAL_POSITION").arg(schema, row[0]))) {
-            t.ChosenFields << table(row[0], {column[0]}).ChosenFields[0];
-            if (!column[1].isNull()) {
-                t.ChosenFields.last().IsForeignKey = true;
-                t.ChosenFields.last().ParentTable = column[1];
-                t.ChosenFields.last().LookupTarget = column[1] + u'.' + column[2];
-            }
-        }
-        c.SelectedTables << t;
-    }
+    c.SelectedTables = everyTableWithLookups(db.name());
     ASSERT_GE(c.SelectedTables.size(), 16);
     c.Options = {.AllowAdd = true, .AllowEdit = true, .AllowDelete = true, .AllowView = true,
                  .CreateLookupColumns = true, .RecordsPerPage = 10};
