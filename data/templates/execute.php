@@ -14,13 +14,34 @@ const QM_ACTION_OPTIONS = [
     'delete' => ['Delete', 'Deleting records is not allowed.'],
 ];
 
-// Deletes one record and goes back to the list; a record that is gone already answers 404.
+// What the visitor is told when a record changed after its form was shown.
+const QM_CHANGED_MESSAGE = 'Someone else changed this record after you opened it, so nothing was saved.'
+    . ' Their values are shown beside the fields they changed; saving again will overwrite them with yours.';
+const QM_CHANGED_BEFORE_DELETE = 'Someone else changed this record after you asked to delete it, so it was not deleted.'
+    . ' These are its values now: delete it again if it should still go.';
+
+// Deletes one record and goes back to the list. The record is locked while it is compared with
+// the one its confirmation page showed: one changed since goes back to that page with its values
+// now, and one that is gone already answers 404.
 function qm_delete_record(array $tm, array $key): void
 {
+    global $db;
     $table = qm_ident($tm['name']);
+    $deleted = 0;
+    $db->begin_transaction();
     try {
-        $deleted = qm_execute('DELETE FROM ' . $table . ' WHERE ' . qm_key_where($tm, $table) . ' LIMIT 1', $key);
+        $record = qm_fetch_record($tm, $key, true);
+        if ($record !== null && qm_record_changed($tm, $record)) {
+            $db->rollback();
+            qm_flash(QM_CHANGED_BEFORE_DELETE);
+            qm_redirect(qm_url('delete.php', ['t' => $tm['index'], 'k' => $key]));
+        }
+        if ($record !== null) {
+            $deleted = qm_execute('DELETE FROM ' . $table . ' WHERE ' . qm_key_where($tm, $table) . ' LIMIT 1', $key);
+        }
+        $db->commit();
     } catch (mysqli_sql_exception $e) {
+        $db->rollback();
         error_log('quillmere site: delete refused: ' . $e->getMessage());
         qm_fail(409, qm_db_error_message($e));
     }
@@ -29,6 +50,20 @@ function qm_delete_record(array $tm, array $key): void
     }
     qm_flash('The record was deleted.');
     qm_redirect(qm_url('tablelist.php', ['t' => $tm['index']]));
+}
+
+// position => stored value (HTML) of each field of an edit form that someone else changed: the
+// token the form sent for it ($sent) differs from the token of its value now ($now).
+function qm_fields_changed_meanwhile(array $tm, array $record, array $sent, array $now): array
+{
+    $others = [];
+    foreach ($tm['fields'] as $f) {
+        $pos = $f['pos'];
+        if (isset($sent[$pos], $now[$pos]) && !hash_equals($now[$pos], $sent[$pos])) {
+            $others[$pos] = qm_show_value($f, $record, false);
+        }
+    }
+    return $others;
 }
 
 // [quoted column, placeholder, value] of each value to write, in field order.
@@ -129,20 +164,33 @@ if ($action === 'delete') {
     qm_delete_record($tm, $key);
 }
 
-// The record as it is now: it may have gone since its form was opened.
+// The record as it is now, locked until the change is written: it may have gone, or been changed
+// by someone else, since its form was opened.
 $record = null;
+$changed = false;
 if ($action === 'edit') {
-    $record = qm_fetch_record($tm, $key);
+    $db->begin_transaction();
+    $record = qm_fetch_record($tm, $key, true);
     if ($record === null) {
+        $db->rollback();
         qm_fail(404, 'The record was not found; it may have been deleted.');
     }
+    $changed = qm_record_changed($tm, $record);
 }
 $posted = qm_posted_values($tm);
 $hashes = $action === 'edit' ? qm_posted_hashes($tm) : [];
 [$errors, $values] = qm_check_values($tm, $action, $posted, $hashes);
 $message = '';
+$others = [];
 $newKey = $key;
-if (count($errors) === 0) {
+if ($changed) {
+    // Nothing is written. The form comes again with the other visitor's values beside the fields
+    // and the tokens of the record now, so that saving again writes what this visitor sees.
+    $now = qm_form_hashes($tm, qm_record_values($tm, $record));
+    $others = qm_fields_changed_meanwhile($tm, $record, $hashes, $now);
+    $hashes = $now;
+    $message = QM_CHANGED_MESSAGE;
+} elseif (count($errors) === 0) {
     try {
         $newKey = $action === 'add' ? qm_insert_record($tm, $values) : qm_update_record($tm, $key, $values);
     } catch (mysqli_sql_exception $e) {
@@ -150,12 +198,16 @@ if (count($errors) === 0) {
         $message = (int)$e->getCode() === 1364 ? qm_missing_columns_message($tm, $values) : qm_db_error_message($e);
     }
 }
+$written = count($errors) === 0 && $message === '';
+if ($action === 'edit') {
+    $written ? $db->commit() : $db->rollback();
+}
 
-if (count($errors) > 0 || $message !== '') {
+if (!$written) {
     // The form again, with the visitor's input and the reasons beside the fields.
-    http_response_code(422);
+    http_response_code($changed ? 409 : 422);
     qm_page_start(($action === 'add' ? 'Add a record to ' : 'Edit a record of ') . $tm['name']);
-    qm_render_form($tm, $action, $posted, $errors, $key, $record, $message, $hashes);
+    qm_render_form($tm, $action, $posted, $errors, $key, $record, $message, $hashes, $others);
     qm_page_end();
     exit;
 }

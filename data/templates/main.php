@@ -583,6 +583,7 @@ function qm_page_start(string $title, bool $menu = true): void
 :where(table.FormTable th){text-align:right;padding-right:.8em;vertical-align:top;font-weight:normal}
 :where(table.FormTable td){padding:.2em 0}
 :where(.FieldError, .ErrorMessage){color:#b00020}
+:where(.OtherValue){display:block;font-weight:bold}
 :where(.Null){color:#888;font-style:italic}
 :where(.Hint){color:#666;font-size:.85em}
 :where(.SortArrow){vertical-align:middle;margin-left:.3em}

@@ -694,13 +694,37 @@ function qm_key_where(array $tm, string $alias): string
     return implode(' AND ', $parts);
 }
 
-// One record by its key, or null.
-function qm_fetch_record(array $tm, array $key): ?array
+// One record by its key, or null. With $lock (inside a transaction) the row stays locked against
+// other writers until the transaction ends.
+function qm_fetch_record(array $tm, array $key, bool $lock = false): ?array
 {
     $rows = qm_query('SELECT ' . qm_select_list($tm, 't', false) . ' FROM ' . qm_ident($tm['name'])
-        . ' AS t WHERE ' . qm_key_where($tm, 't') . ' LIMIT 1', $key);
+        . ' AS t WHERE ' . qm_key_where($tm, 't') . ' LIMIT 1' . ($lock ? ' FOR UPDATE' : ''), $key);
     return $rows ? $rows[0] : null;
 }
+
+// A token of a record as its page read it (the values c0, c1, ...). The edit form and the delete
+// confirmation carry it (h), and execute.php refuses to change a record that no longer gives it:
+// nobody overwrites another visitor's change unseen. Each value goes in with its length, and NULL
+// apart from every text.
+function qm_record_hash(array $tm, array $record): string
+{
+    $text = '';
+    foreach ($tm['fields'] as $f) {
+        $value = $record['c' . $f['pos']] ?? null;
+        $text .= $value === null ? 'N;' : 'S' . strlen((string)$value) . ':' . $value . ';';
+    }
+    return hash('sha256', $text);
+}
+
+// Whether a record was changed since its form was shown: the token the form sent (h) differs from
+// the record's now. A request without a token (not sent by a form of this site) is not checked.
+function qm_record_changed(array $tm, array $record): bool
+{
+    $seen = qm_param('h', $_POST);
+    return $seen !== null && !hash_equals(qm_record_hash($tm, $record), $seen);
+}
+
 
 // What a record page works on, read from the request ($source, else the query string) in the
 // order every record page checks it: the table (404 when unknown), the page's option (403 when
