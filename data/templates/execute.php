@@ -20,13 +20,20 @@ const QM_CHANGED_MESSAGE = 'Someone else changed this record after you opened it
 const QM_CHANGED_BEFORE_DELETE = 'Someone else changed this record after you asked to delete it, so it was not deleted.'
     . ' These are its values now: delete it again if it should still go.';
 
+// What a before-hook's answer means: a text refuses the change and is shown to the visitor.
+function qm_hook_refusal($answer): ?string
+{
+    return is_string($answer) && $answer !== '' ? $answer : null;
+}
+
 // Deletes one record and goes back to the list. The record is locked while it is compared with
 // the one its confirmation page showed: one changed since goes back to that page with its values
-// now, and one that is gone already answers 404.
+// now, and one that is gone already answers 404. The table's before_delete hook may refuse.
 function qm_delete_record(array $tm, array $key): void
 {
     global $db;
     $table = qm_ident($tm['name']);
+    $named = qm_named_key($tm, $key);
     $deleted = 0;
     $db->begin_transaction();
     try {
@@ -35,6 +42,12 @@ function qm_delete_record(array $tm, array $key): void
             $db->rollback();
             qm_flash(QM_CHANGED_BEFORE_DELETE);
             qm_redirect(qm_url('delete.php', ['t' => $tm['index'], 'k' => $key]));
+        }
+        $hook = $record === null ? null : qm_hook($tm['name'], 'before_delete');
+        $refusal = $hook === null ? null : qm_hook_refusal($hook($named));
+        if ($refusal !== null) {
+            $db->rollback();
+            qm_fail(403, $refusal);
         }
         if ($record !== null) {
             $deleted = qm_execute('DELETE FROM ' . $table . ' WHERE ' . qm_key_where($tm, $table) . ' LIMIT 1', $key);
@@ -48,8 +61,59 @@ function qm_delete_record(array $tm, array $key): void
     if ($deleted < 1) {
         qm_fail(404, 'The record was not found; it may have been deleted already.');
     }
+    $hook = qm_hook($tm['name'], 'after_delete');
+    if ($hook !== null) {
+        $hook($named);
+    }
     qm_flash('The record was deleted.');
     qm_redirect(qm_url('tablelist.php', ['t' => $tm['index']]));
+}
+
+// name => value of the values to write, as the hooks get them.
+function qm_named_values(array $tm, array $values): array
+{
+    $named = [];
+    foreach ($tm['fields'] as $f) {
+        if (array_key_exists($f['pos'], $values)) {
+            $named[$f['name']] = $values[$f['pos']];
+        }
+    }
+    return $named;
+}
+
+// The values a hook left, back by position: names that are not fields of the form are dropped.
+function qm_positioned_values(array $tm, array $named): array
+{
+    $values = [];
+    foreach ($tm['fields'] as $f) {
+        if (array_key_exists($f['name'], $named)) {
+            $value = $named[$f['name']];
+            $values[$f['pos']] = $value === null || is_scalar($value) ? $value : null;
+        }
+    }
+    return $values;
+}
+
+// Runs the before_insert or before_update hook on the values to write. Returns [refusal or null,
+// the values as the hook left them].
+function qm_before_write(array $tm, string $action, array $values, ?array $key): array
+{
+    $hook = qm_hook($tm['name'], $action === 'add' ? 'before_insert' : 'before_update');
+    if ($hook === null) {
+        return [null, $values];
+    }
+    $named = qm_named_values($tm, $values);
+    $answer = $action === 'add' ? $hook($named) : $hook($named, qm_named_key($tm, $key));
+    return [qm_hook_refusal($answer), qm_positioned_values($tm, $named)];
+}
+
+// Runs the after_insert or after_update hook with the values written and the record's key.
+function qm_after_write(array $tm, string $action, array $values, ?array $key): void
+{
+    $hook = qm_hook($tm['name'], $action === 'add' ? 'after_insert' : 'after_update');
+    if ($hook !== null) {
+        $hook(qm_named_values($tm, $values), $key === null ? [] : qm_named_key($tm, $key));
+    }
 }
 
 // position => stored value (HTML) of each field of an edit form that someone else changed: the
@@ -191,8 +255,13 @@ if ($changed) {
     $hashes = $now;
     $message = QM_CHANGED_MESSAGE;
 } elseif (count($errors) === 0) {
+    [$refusal, $values] = qm_before_write($tm, $action, $values, $key);
     try {
-        $newKey = $action === 'add' ? qm_insert_record($tm, $values) : qm_update_record($tm, $key, $values);
+        if ($refusal !== null) {
+            $message = $refusal;
+        } else {
+            $newKey = $action === 'add' ? qm_insert_record($tm, $values) : qm_update_record($tm, $key, $values);
+        }
     } catch (mysqli_sql_exception $e) {
         error_log('quillmere site: change refused: ' . $e->getMessage());
         $message = (int)$e->getCode() === 1364 ? qm_missing_columns_message($tm, $values) : qm_db_error_message($e);
@@ -211,6 +280,7 @@ if (!$written) {
     qm_page_end();
     exit;
 }
+qm_after_write($tm, $action, $values, $newKey);
 
 qm_flash($action === 'add' ? 'The record was added.' : 'The record was saved.');
 if ($newKey !== null && qm_flag('View')) {

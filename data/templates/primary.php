@@ -521,6 +521,21 @@ function qm_count_upto(string $table, int $limit, string $where = '', array $par
     return (int)$rows[0]['n'];
 }
 
+// $where and its values with the condition of the table's list_conditions hook ANDed to it, for
+// the queries of lists, searches, exports and counts (the table's alias there is t). The hook
+// returns ['sql' => condition with ? placeholders, 'params' => their values].
+function qm_hook_conditions(string $table, string $where, array $params): array
+{
+    $hook = qm_hook($table, 'list_conditions');
+    $extra = $hook === null ? null : $hook();
+    if (!is_array($extra) || !isset($extra['sql']) || !is_string($extra['sql']) || trim($extra['sql']) === '') {
+        return [$where, $params];
+    }
+    $extraParams = isset($extra['params']) && is_array($extra['params']) ? array_values($extra['params']) : [];
+    $condition = '(' . $extra['sql'] . ')';
+    return [$where === '' ? $condition : '(' . $where . ') AND ' . $condition, array_merge(array_values($params), $extraParams)];
+}
+
 // [number of rows, whether it is an estimate]. Small tables are counted exactly; a large one
 // gets the server's estimate, so no page ever waits on counting a whole big table.
 function qm_row_count(string $table): array
@@ -725,6 +740,15 @@ function qm_record_changed(array $tm, array $record): bool
     return $seen !== null && !hash_equals(qm_record_hash($tm, $record), $seen);
 }
 
+// name => value of the key of a record, as the hooks get it.
+function qm_named_key(array $tm, array $key): array
+{
+    $named = [];
+    foreach ($tm['pk'] as $j => $k) {
+        $named[$k] = $key[$j];
+    }
+    return $named;
+}
 
 // What a record page works on, read from the request ($source, else the query string) in the
 // order every record page checks it: the table (404 when unknown), the page's option (403 when
