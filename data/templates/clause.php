@@ -334,10 +334,11 @@ function qm_row_order_values(array $tm, ?int $sortPos, array $row): ?array
 // =============================================================================================
 
 // [number of rows, whether it is an estimate]: exact for small tables, the server's estimate for
-// large ones, and [null, false] (not counted at all) for a search over a large table.
+// large ones, and [null, false] (not counted at all) for a search, or a list with the conditions of
+// a hook, over a large table.
 function qm_list_total(array $tm, string $where, array $whereParams, bool $isSearch): array
 {
-    if (!$isSearch) {
+    if (!$isSearch && $where === '') {
         return qm_row_count($tm['name']);
     }
     if (qm_row_estimate($tm['name']) <= QM_COUNT_LIMIT) {

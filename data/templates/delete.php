@@ -19,6 +19,7 @@ $hidden = [['action', 'delete'], ['t', $ti]];
 foreach ($key as $k) {
     $hidden[] = ['k[]', $k];
 }
+$hidden[] = ['h', qm_record_hash($tm, $record)];
 $listUrl = qm_url('tablelist.php', ['t' => $ti]);
 
 qm_page_start('Delete a record of ' . $tm['name']);

@@ -4,9 +4,15 @@ define('QM_PAGE', 'index');
 require __DIR__ . '/main.php';
 require __DIR__ . '/primary.php';
 
-// How many records a table has: counted up to QM_COUNT_LIMIT, the server's estimate above it.
+// How many records a table has: counted up to QM_COUNT_LIMIT, the server's estimate above it
+// (where a hook limits the table's lists, its records in them, counted up to QM_COUNT_LIMIT).
 function qm_records_text(string $table): string
 {
+    [$where, $params] = qm_hook_conditions($table, '', []);
+    if ($where !== '') {
+        $n = qm_count_upto($table, QM_COUNT_LIMIT, $where, $params);
+        return $n > QM_COUNT_LIMIT ? 'more than ' . number_format(QM_COUNT_LIMIT) : number_format($n);
+    }
     $estimate = qm_row_estimate($table);
     if ($estimate > QM_COUNT_LIMIT) {
         return 'about ' . number_format($estimate);

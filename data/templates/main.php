@@ -538,6 +538,66 @@ function qm_require_login(): void
 }
 
 // =============================================================================================
+// The site owner's hooks: PHP files in the folder hooks/ beside the pages, which the generator
+// never writes. hooks/header.php and hooks/footer.php go into every page; hooks/TABLE.php returns
+// name => closure of the hooks of one table (see qm_hook).
+// =============================================================================================
+
+// The file of a table's hooks in hooks/: letters, digits, "_" and "-" stay as they are and every
+// other byte becomes %XX (upper-case hex), so no name can reach outside the folder ("..", "/" and
+// NUL become %2E%2E, %2F and %00) and two names never share a file. A name that would give
+// header.php or footer.php, in any letter case, has its first letter encoded as well.
+function qm_hook_file_name(string $table): string
+{
+    $name = preg_replace_callback('/[^A-Za-z0-9_-]/', function (array $m): string {
+        return sprintf('%%%02X', ord($m[0]));
+    }, $table);
+    if (in_array(strtolower($name), ['header', 'footer'], true)) {
+        $name = sprintf('%%%02X', ord($name[0])) . substr($name, 1);
+    }
+    return $name . '.php';
+}
+
+// Runs a file of hooks/ with none of the page's variables in reach; returns what it returns.
+function qm_include_hook_file(string $file)
+{
+    return include $file;
+}
+
+// The hooks of a table, read from its file once per request; [] without one.
+function qm_table_hooks(string $table): array
+{
+    static $loaded = [];
+    if (!array_key_exists($table, $loaded)) {
+        $file = __DIR__ . '/hooks/' . qm_hook_file_name($table);
+        $hooks = is_file($file) ? qm_include_hook_file($file) : [];
+        if (!is_array($hooks)) {
+            error_log('quillmere site: ' . $file . ' does not return an array of hooks');
+            $hooks = [];
+        }
+        $loaded[$table] = $hooks;
+    }
+    return $loaded[$table];
+}
+
+// One hook of a table ('before_insert', 'after_update', 'list_conditions', ...) or null where the
+// table has none. Only closures count: a name of a function in the array is not called.
+function qm_hook(string $table, string $name): ?Closure
+{
+    $hook = qm_table_hooks($table)[$name] ?? null;
+    return $hook instanceof Closure ? $hook : null;
+}
+
+// hooks/header.php or hooks/footer.php, where the site has it, at the top or bottom of a page.
+function qm_frame_hook(string $name): void
+{
+    $file = __DIR__ . '/hooks/' . $name . '.php';
+    if (is_file($file)) {
+        qm_include_hook_file($file);
+    }
+}
+
+// =============================================================================================
 // Page frame. Class names follow the generated appearance stylesheets: header rows are
 // TR.Header, every second row TR.TableAltRow.
 // =============================================================================================
@@ -583,6 +643,7 @@ function qm_page_start(string $title, bool $menu = true): void
 :where(table.FormTable th){text-align:right;padding-right:.8em;vertical-align:top;font-weight:normal}
 :where(table.FormTable td){padding:.2em 0}
 :where(.FieldError, .ErrorMessage){color:#b00020}
+:where(.OtherValue){display:block;font-weight:bold}
 :where(.Null){color:#888;font-style:italic}
 :where(.Hint){color:#666;font-size:.85em}
 :where(.SortArrow){vertical-align:middle;margin-left:.3em}
@@ -606,6 +667,7 @@ function qm_page_start(string $title, bool $menu = true): void
 <?php endif ?>
 </head>
 <body>
+<?php qm_frame_hook('header') ?>
 <div id="Top"><span class="SiteTitle"><?= qm_h($site !== '' ? $site : 'Database') ?></span>
 <?php if ($menu) : ?>
 <span class="Menu"><a href="index.php">Tables</a>
@@ -628,6 +690,7 @@ function qm_page_end(): void
 {
     ?>
 </div>
+<?php qm_frame_hook('footer') ?>
 </body>
 </html>
 <?php

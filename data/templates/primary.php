@@ -521,6 +521,21 @@ function qm_count_upto(string $table, int $limit, string $where = '', array $par
     return (int)$rows[0]['n'];
 }
 
+// $where and its values with the condition of the table's list_conditions hook ANDed to it, for
+// the queries of lists, searches, exports and counts (the table's alias there is t). The hook
+// returns ['sql' => condition with ? placeholders, 'params' => their values].
+function qm_hook_conditions(string $table, string $where, array $params): array
+{
+    $hook = qm_hook($table, 'list_conditions');
+    $extra = $hook === null ? null : $hook();
+    if (!is_array($extra) || !isset($extra['sql']) || !is_string($extra['sql']) || trim($extra['sql']) === '') {
+        return [$where, $params];
+    }
+    $extraParams = isset($extra['params']) && is_array($extra['params']) ? array_values($extra['params']) : [];
+    $condition = '(' . $extra['sql'] . ')';
+    return [$where === '' ? $condition : '(' . $where . ') AND ' . $condition, array_merge(array_values($params), $extraParams)];
+}
+
 // [number of rows, whether it is an estimate]. Small tables are counted exactly; a large one
 // gets the server's estimate, so no page ever waits on counting a whole big table.
 function qm_row_count(string $table): array
@@ -694,12 +709,45 @@ function qm_key_where(array $tm, string $alias): string
     return implode(' AND ', $parts);
 }
 
-// One record by its key, or null.
-function qm_fetch_record(array $tm, array $key): ?array
+// One record by its key, or null. With $lock (inside a transaction) the row stays locked against
+// other writers until the transaction ends.
+function qm_fetch_record(array $tm, array $key, bool $lock = false): ?array
 {
     $rows = qm_query('SELECT ' . qm_select_list($tm, 't', false) . ' FROM ' . qm_ident($tm['name'])
-        . ' AS t WHERE ' . qm_key_where($tm, 't') . ' LIMIT 1', $key);
+        . ' AS t WHERE ' . qm_key_where($tm, 't') . ' LIMIT 1' . ($lock ? ' FOR UPDATE' : ''), $key);
     return $rows ? $rows[0] : null;
+}
+
+// A token of a record as its page read it (the values c0, c1, ...). The edit form and the delete
+// confirmation carry it (h), and execute.php refuses to change a record that no longer gives it:
+// nobody overwrites another visitor's change unseen. Each value goes in with its length, and NULL
+// apart from every text.
+function qm_record_hash(array $tm, array $record): string
+{
+    $text = '';
+    foreach ($tm['fields'] as $f) {
+        $value = $record['c' . $f['pos']] ?? null;
+        $text .= $value === null ? 'N;' : 'S' . strlen((string)$value) . ':' . $value . ';';
+    }
+    return hash('sha256', $text);
+}
+
+// Whether a record was changed since its form was shown: the token the form sent (h) differs from
+// the record's now. A request without a token (not sent by a form of this site) is not checked.
+function qm_record_changed(array $tm, array $record): bool
+{
+    $seen = qm_param('h', $_POST);
+    return $seen !== null && !hash_equals(qm_record_hash($tm, $record), $seen);
+}
+
+// name => value of the key of a record, as the hooks get it.
+function qm_named_key(array $tm, array $key): array
+{
+    $named = [];
+    foreach ($tm['pk'] as $j => $k) {
+        $named[$k] = $key[$j];
+    }
+    return $named;
 }
 
 // What a record page works on, read from the request ($source, else the query string) in the

@@ -41,6 +41,7 @@ $advanced = qm_param('adv') === '1';
 qm_require_option($advanced ? 'SearchRecords' : 'Search', 'Searching records is not allowed.');
 $tm = qm_table($ti);
 [$title, $where, $params, $base] = $advanced ? qm_advanced_search($tm) : qm_simple_search($tm);
+[$where, $params] = qm_hook_conditions($tm['name'], $where, $params);
 if (qm_param('export') === 'csv') {
     qm_export_csv($tm, $where, $params);
 }

@@ -7,8 +7,9 @@ require __DIR__ . '/clause.php';
 
 $ti = qm_request_table();
 $tm = qm_table($ti);
+[$where, $params] = qm_hook_conditions($tm['name'], '', []);
 if (qm_param('export') === 'csv') {
-    qm_export_csv($tm, '', []);
+    qm_export_csv($tm, $where, $params);
 }
 $exportUrl = qm_export_url($tm, 'tablelist.php', ['t' => $ti]);
 
@@ -34,5 +35,5 @@ qm_page_start($tm['name']);
 <?php endif ?>
 </div>
 <?php
-qm_render_list($tm, 'tablelist.php', ['t' => $ti], '', [], false);
+qm_render_list($tm, 'tablelist.php', ['t' => $ti], $where, $params, false);
 qm_page_end();

@@ -403,7 +403,9 @@ function qm_form_row(array $tm, array $f, string $mode, array $values, array $er
 }
 
 // The add or edit form. $values: position => value shown; $errors: position => message; $hashes:
-// the tokens of the unchanged values of an edit form (made from $values when not given).
+// the tokens of the unchanged values of an edit form (made from $values when not given); $others:
+// position => the stored value (HTML) of a field someone else changed since the form was shown.
+// An edit form carries the token of $record (h), the record as it was read.
 function qm_render_form(
     array $tm,
     string $mode,
@@ -412,12 +414,16 @@ function qm_render_form(
     ?array $key,
     ?array $record,
     string $message = '',
-    ?array $hashes = null
+    ?array $hashes = null,
+    array $others = []
 ): void {
     $alert = $message !== '' ? $message : (count($errors) > 0 ? 'Please correct the marked fields.' : '');
     $hidden = [['action', $mode === 'add' ? 'add' : 'edit'], ['t', $tm['index']]];
     foreach ($key ?? [] as $k) {
         $hidden[] = ['k[]', $k];
+    }
+    if ($mode === 'edit' && $record !== null) {
+        $hidden[] = ['h', qm_record_hash($tm, $record)];
     }
     $unchanged = $mode === 'edit' ? ($hashes ?? qm_form_hashes($tm, $values)) : null;
     $rows = [];
@@ -446,6 +452,7 @@ function qm_render_form(
 <?php foreach ($rows as $row) : ?>
 <tr><th scope="row"><label for="f<?= $row['pos'] ?>"><?= qm_h($row['name']) ?></label></th><td><?= $row['value'] ?>
 <?php if ($row['hint'] !== '') : ?> <span class="Hint"><?= qm_h($row['hint']) ?></span><?php endif ?>
+<?php if (isset($others[$row['pos']])) : ?> <span class="OtherValue" id="other<?= $row['pos'] ?>">Saved meanwhile by someone else: <?= $others[$row['pos']] ?></span><?php endif ?>
  <span class="FieldError" id="err<?= $row['pos'] ?>"><?= qm_h($row['error']) ?></span></td></tr>
 <?php endforeach ?>
 <tr><th></th><td><button type="submit" class="Button" id="Save"><?= qm_h($submit) ?></button> <a href="<?= qm_h($cancel) ?>" class="Cancel">Cancel</a></td></tr>

@@ -105,17 +105,17 @@ function qm_child_list(array $tm, array $key, array $ctm, array $fk, int $n): ?a
     foreach ($fk['columns'] as $c) {
         $conditions[] = 't.' . qm_ident($c) . ' = ?';
     }
-    $where = implode(' AND ', $conditions);
+    [$where, $params] = qm_hook_conditions($ctm['name'], implode(' AND ', $conditions), $values);
     $p = qm_child_pages()[$n] ?? 1;
     $shown = ['fields' => array_slice($ctm['fields'], 0, QM_CHILD_COLUMNS)] + $ctm;
     $rows = qm_query('SELECT ' . qm_select_list($shown, 't', true) . ' FROM ' . qm_ident($ctm['name']) . ' AS t WHERE '
         . $where . ' ORDER BY ' . qm_order_sql(qm_order_columns($ctm, null), 't', 'ASC')
-        . ' LIMIT ' . (($p - 1) * QM_CHILD_PER_PAGE) . ', ' . (QM_CHILD_PER_PAGE + 1), $values);
+        . ' LIMIT ' . (($p - 1) * QM_CHILD_PER_PAGE) . ', ' . (QM_CHILD_PER_PAGE + 1), $params);
     $more = count($rows) > QM_CHILD_PER_PAGE;
     if ($more) {
         array_pop($rows);
     }
-    $total = qm_count_upto($ctm['name'], QM_COUNT_LIMIT, $where, $values);
+    $total = qm_count_upto($ctm['name'], QM_COUNT_LIMIT, $where, $params);
     return [
         'n' => $n,
         'table' => $ctm['name'],

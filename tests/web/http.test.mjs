@@ -99,6 +99,30 @@ describe('pages', () => {
     noPhpProblems();
   });
 
+  it('a hostile record token (h) changes nothing and is never an error of the server', async () => {
+    const c = new Client(php.base);
+    const form = await c.get(`edit.php?t=${T.customers}&k[]=6`);
+    const token = form.text.match(/name="csrf" value="([0-9a-f]+)"/)[1];
+    const h = form.text.match(/name="h" value="([0-9a-f]{64})"/)[1];
+    const before = db.exec('SELECT * FROM customers WHERE customer_id = 6');
+    const body = (action, ...more) => [['csrf', token], ['action', action], ['t', String(T.customers)], ['k[]', '6'],
+      ['f[1]', 'Hostile'], ['f[2]', 'Token'], ['f[5]', '2026-01-01'], ...more];
+    for (const hostile of ["' OR 1=1 -- ", h.toUpperCase(), `${h} `, h.slice(1), `\0${h}`, hostileValue, 'f'.repeat(100000)]) {
+      const edit = await c.post('execute.php', body('edit', ['h', hostile]));
+      assert.equal(edit.status, 409, hostile.slice(0, 80));
+      const del = await c.post('execute.php', body('delete', ['h', hostile]));
+      assert.equal(del.status, 303, hostile.slice(0, 80));
+      assert.match(del.location, /^delete\.php\?/);
+    }
+    for (const shape of [[['h[]', h]], [['h[x]', h]], [['h', h], ['h[]', 'x']]]) {
+      assert.ok((await c.post('execute.php', body('delete', ...shape))).status < 500, JSON.stringify(shape));
+    }
+    assert.deepEqual(db.exec('SELECT * FROM customers WHERE customer_id = 6'), before);
+    assert.equal((await c.post('execute.php', body('edit', ['h', h]))).status, 303, 'the token of the form is taken');
+    assert.equal(db.exec('SELECT first_name FROM customers WHERE customer_id = 6')[0][0], 'Hostile');
+    noPhpProblems();
+  });
+
   it('include-only files opened directly show nothing of their own', async () => {
     const c = new Client(php.base);
     for (const f of ['main.php', 'primary.php', 'clause.php', 'validator.php']) {

@@ -27,6 +27,10 @@ const targets = [
     `csrf=x&action=add&t=${T.customers}&f[1]=Ann&f[2]=Berg&f[3]=ann%40example.org&f[4]=Oslo&f[5]=2026-04-13`],
   ['edit', 'execute.php', 'f[1],f[3],k[]',
     `csrf=x&action=edit&t=${T.customers}&k[]=5&f[1]=Dev&f[2]=Sand&f[3]=dev%40example.org&f[4]=Oslo&f[5]=2026-04-13`],
+  // The token of the record as its form showed it: the statements that lock and compare the record.
+  ['edit token', 'execute.php', 'h',
+    `csrf=x&action=edit&t=${T.customers}&k[]=5&f[1]=Dev&f[2]=Sand&f[5]=2026-04-13&h=${'0'.repeat(64)}`],
+  ['delete token', 'execute.php', 'h', `csrf=x&action=delete&t=${T.customers}&k[]=5&h=${'0'.repeat(64)}`],
 ];
 
 describe('sqlmap', { skip: sqlmap ? false : 'sqlmap is not installed' }, () => {
