@@ -408,21 +408,26 @@ function qm_number_input(array $f, ?string $lo, ?string $hi, string $step): arra
     return $attributes;
 }
 
-// The step of a time or date-and-time input: seconds, or the fractions of a second the type keeps
-// (browsers show at most milliseconds).
+// The digits a time or date-and-time column keeps after the second: "datetime(3)" keeps 3.
+function qm_fraction_digits(array $c): int
+{
+    return qm_type_numbers($c)[0] ?? 0;
+}
+
+// The step of a time or date-and-time input: seconds, or the fractions of a second the type keeps.
 function qm_seconds_step(array $c): string
 {
-    $digits = qm_type_numbers($c)[0] ?? 0;
+    $digits = qm_fraction_digits($c);
     return $digits > 0 ? '0.' . str_repeat('0', $digits - 1) . '1' : '1';
 }
 
 // The type and attributes of the input that fits a field's column (a number input's limits, a
 // text's longest length); type 'text' where no other fits. A time type keeping more than
-// milliseconds stays text: a browser's picker would drop the digits.
+// milliseconds stays text: a browser's picker shows at most three digits and drops the rest.
 function qm_column_input(array $f): array
 {
     $c = $f['col'];
-    $fine = (qm_type_numbers($c)[0] ?? 0) > 3;
+    $fine = in_array($c['kind'], ['datetime', 'time'], true) && qm_fraction_digits($c) > 3;
     switch ($c['kind']) {
         case 'int':
             [$lo, $hi] = qm_integer_limits($c);
@@ -431,7 +436,7 @@ function qm_column_input(array $f): array
             [$precision, $scale] = qm_type_numbers($c) + [10, 0];
             $step = $scale > 0 ? '0.' . str_repeat('0', $scale - 1) . '1' : '1';
             [$lo, $hi] = qm_decimal_limits($c, $precision, $scale);
-            // Beyond 15 digits a number input rounds: the limits say so and it becomes a text box.
+            // Beyond 15 digits a number input would round: without limits it becomes a text box.
             return qm_number_input($f, $precision > 15 ? null : $lo, $precision > 15 ? null : $hi, $step);
         case 'float':
             return qm_number_input($f, $c['unsigned'] ? '0' : null, null, 'any');
@@ -479,7 +484,7 @@ function qm_posted_datetime(array $c, string $v): string
     if (!preg_match('/^(\d{4}-\d\d-\d\d)T(\d\d:\d\d)(?::(\d\d)(?:\.(\d{1,6}))?)?$/D', $v, $m)) {
         return $v;
     }
-    $digits = qm_type_numbers($c)[0] ?? 0;
+    $digits = qm_fraction_digits($c);
     $fraction = $m[4] ?? '';
     if ($digits > 0 || $fraction !== '') {
         $fraction = '.' . str_pad($fraction, $digits, '0');
