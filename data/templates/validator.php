@@ -395,7 +395,7 @@ function qm_number_input(array $f, ?string $lo, ?string $hi, string $step): arra
     if (!$exact && $step !== 'any') {
         $digits = $step === '1' ? '[0-9]+' : '[0-9]+(\.[0-9]+)?';
         return ['type' => 'text', 'inputmode' => $step === '1' ? 'numeric' : 'decimal',
-            'pattern' => ($lo !== null && $lo[0] === '-' ? '-?' : '') . $digits];
+            'pattern' => ($lo !== null && $lo[0] === '-' ? '-?' : '') . $digits, 'size' => 24];
     }
     $attributes = ['type' => 'number'];
     if ($lo !== null) {

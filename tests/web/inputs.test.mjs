@@ -177,10 +177,12 @@ describe('inputs that fit their columns', () => {
       await page.goto(`${php.base}edit.php?t=${T.kinds}&k[]=2`);
       assert.equal(await page.inputValue('#f2'), '2027-12-31T23:59');
 
-      // A picture of the add form with the new inputs, for a person to look at.
-      await page.goto(`${php.base}add.php?t=${TYPED}`);
+      // Pictures of the add and edit forms with the new inputs, for a person to look at.
       fs.mkdirSync(artifactsDir, { recursive: true });
-      await page.screenshot({ path: path.join(artifactsDir, 'inputs-add.png'), fullPage: true });
+      for (const [form, url] of [['add', `add.php?t=${TYPED}`], ['edit', `edit.php?t=${TYPED}&k[]=1`]]) {
+        await page.goto(php.base + url);
+        await page.screenshot({ path: path.join(artifactsDir, `inputs-${form}.png`), fullPage: true });
+      }
       await page.close();
     } finally {
       await browser.close();
