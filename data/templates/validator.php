@@ -9,6 +9,9 @@ if (!defined('QM_PAGE')) {
     exit;
 }
 
+const QM_LINE_LENGTH = 255;  // a VARCHAR longer than this gets a text area
+const QM_EXACT_INTEGER = 9007199254740991;  // the largest whole number a browser's number input keeps exactly
+
 // ---------------------------------------------------------------------------------------------
 // What a field offers on a form
 
@@ -32,12 +35,15 @@ function qm_field_has_null_box(array $f): bool
         || ($c['kind'] === 'enum' && in_array('', $c['values'], true));
 }
 
-// How an input of the form carries a value: a one-line text box, a multi-line text area, an
-// option of a drop-down list, or the check boxes of a SET.
+// How an input of the form carries a value: a one-line text box, a multi-line text area (long
+// texts, and VARCHARs longer than a line), an option of a drop-down list, or the check boxes of a SET.
 function qm_field_widget(array $f): string
 {
     if ($f['lookup'] !== null) {
         return qm_lookup_choices($f['lookup']) === null ? 'line' : 'option';
+    }
+    if ($f['col']['kind'] === 'char' && $f['col']['length'] > QM_LINE_LENGTH) {
+        return 'area';
     }
     $widgets = ['enum' => 'option', 'set' => 'set', 'text' => 'area'];
     return $widgets[$f['col']['kind']] ?? 'line';
@@ -225,9 +231,6 @@ function qm_rule_attributes(array $f): array
         $attributes['data-max'] = (int)$rule['max'];
         $attributes['data-numeric'] = $c['numeric'] ? '1' : '0';
     }
-    if ($c['length'] > 0 && $c['kind'] === 'char') {
-        $attributes['maxlength'] = (int)$c['length'];
-    }
     return $attributes;
 }
 
@@ -338,9 +341,217 @@ function qm_text_box(array $c, string $name, array $attributes, string $text): s
     return ob_get_clean();
 }
 
+// ---------------------------------------------------------------------------------------------
+// Inputs that fit the column's type. They help the visitor (a date picker, a number's limits);
+// the checks on the server stay the same whatever a browser sends.
+
+// The numbers in a column type's brackets: "decimal(8,2)" gives [8, 2], "datetime(3)" [3].
+function qm_type_numbers(array $c): array
+{
+    return preg_match('/^\w+\(\s*(\d+)\s*(?:,\s*(\d+)\s*)?\)/', $c['type'], $m) ? array_map('intval', array_slice($m, 1)) : [];
+}
+
+// [lowest, highest] of a whole-number type, as texts: BIGINT's limits are beyond a float's exactness.
+function qm_integer_limits(array $c): array
+{
+    $limits = [
+        'tinyint' => ['-128', '127', '255'], 'smallint' => ['-32768', '32767', '65535'],
+        'mediumint' => ['-8388608', '8388607', '16777215'], 'int' => ['-2147483648', '2147483647', '4294967295'],
+        'integer' => ['-2147483648', '2147483647', '4294967295'],
+        'bigint' => ['-9223372036854775808', '9223372036854775807', '18446744073709551615'],
+    ];
+    [$lo, $hi, $unsignedHi] = $limits[$c['base']] ?? $limits['bigint'];
+    return $c['unsigned'] ? ['0', $unsignedHi] : [$lo, $hi];
+}
+
+// [lowest, highest] of a DECIMAL(p,s): as many nines as the type holds, e.g. 999999.99.
+function qm_decimal_limits(array $c, int $precision, int $scale): array
+{
+    $hi = ($precision > $scale ? str_repeat('9', $precision - $scale) : '0') . ($scale > 0 ? '.' . str_repeat('9', $scale) : '');
+    return [$c['unsigned'] ? '0' : '-' . $hi, $hi];
+}
+
+// Limits narrowed by the limits of the field's rule, where it sets some. Either may be null (none).
+function qm_rule_narrowed(array $f, ?string $lo, ?string $hi): array
+{
+    $rule = $f['rule'];
+    if ($rule['limits'] && $f['col']['numeric']) {
+        if ($lo === null || (float)$rule['min'] > (float)$lo) {
+            $lo = (string)$rule['min'];
+        }
+        if ($hi === null || (float)$rule['max'] < (float)$hi) {
+            $hi = (string)$rule['max'];
+        }
+    }
+    return [$lo, $hi];
+}
+
+// The attributes of a number input, or of a text box for digits where the limits go beyond what a
+// number input keeps exactly (it would round the last digits).
+function qm_number_input(array $f, ?string $lo, ?string $hi, string $step): array
+{
+    [$lo, $hi] = qm_rule_narrowed($f, $lo, $hi);
+    $exact = $lo !== null && $hi !== null && abs((float)$lo) <= QM_EXACT_INTEGER && abs((float)$hi) <= QM_EXACT_INTEGER;
+    if (!$exact && $step !== 'any') {
+        $digits = $step === '1' ? '[0-9]+' : '[0-9]+(\.[0-9]+)?';
+        return ['type' => 'text', 'inputmode' => $step === '1' ? 'numeric' : 'decimal',
+            'pattern' => ($lo !== null && $lo[0] === '-' ? '-?' : '') . $digits, 'size' => 24];
+    }
+    $attributes = ['type' => 'number'];
+    if ($lo !== null) {
+        $attributes['min'] = $lo;
+    }
+    if ($hi !== null) {
+        $attributes['max'] = $hi;
+    }
+    $attributes['step'] = $step;
+    return $attributes;
+}
+
+// The digits a time or date-and-time column keeps after the second: "datetime(3)" keeps 3.
+function qm_fraction_digits(array $c): int
+{
+    return qm_type_numbers($c)[0] ?? 0;
+}
+
+// The step of a time or date-and-time input: seconds, or the fractions of a second the type keeps.
+function qm_seconds_step(array $c): string
+{
+    $digits = qm_fraction_digits($c);
+    return $digits > 0 ? '0.' . str_repeat('0', $digits - 1) . '1' : '1';
+}
+
+// The type and attributes of the input that fits a field's column (a number input's limits, a
+// text's longest length); type 'text' where no other fits. A time type keeping more than
+// milliseconds stays text: a browser's picker shows at most three digits and drops the rest.
+function qm_column_input(array $f): array
+{
+    $c = $f['col'];
+    $fine = in_array($c['kind'], ['datetime', 'time'], true) && qm_fraction_digits($c) > 3;
+    switch ($c['kind']) {
+        case 'int':
+            [$lo, $hi] = qm_integer_limits($c);
+            return qm_number_input($f, $lo, $hi, '1');
+        case 'decimal':
+            [$precision, $scale] = qm_type_numbers($c) + [10, 0];
+            $step = $scale > 0 ? '0.' . str_repeat('0', $scale - 1) . '1' : '1';
+            [$lo, $hi] = qm_decimal_limits($c, $precision, $scale);
+            // Beyond 15 digits a number input would round: without limits it becomes a text box.
+            return qm_number_input($f, $precision > 15 ? null : $lo, $precision > 15 ? null : $hi, $step);
+        case 'float':
+            return qm_number_input($f, $c['unsigned'] ? '0' : null, null, 'any');
+        case 'year':
+            return qm_number_input($f, '1901', '2155', '1');
+        case 'date':
+            return ['type' => 'date'];
+        case 'datetime':
+            return $fine ? ['type' => 'text'] : ['type' => 'datetime-local', 'step' => qm_seconds_step($c)];
+        case 'time':
+            return $fine ? ['type' => 'text'] : ['type' => 'time', 'step' => qm_seconds_step($c)];
+        default:
+            return ['type' => 'text'];
+    }
+}
+
+// A value as the input of the given type shows it, or null when that input cannot show it (a zero
+// date, a time past 24 hours): the field is then a text box, so that the value is kept.
+function qm_input_value(string $type, string $text): ?string
+{
+    if ($text === '' || $type === 'text') {
+        return $text;
+    }
+    $time = '([01]\d|2[0-3]):[0-5]\d(?::[0-5]\d(?:\.\d{1,3})?)?';
+    $patterns = [
+        'number' => '/^-?(?:\d+(?:\.\d+)?|\.\d+)(?:[eE][+-]?\d+)?$/D',
+        'date' => '/^(\d{4})-(\d\d)-(\d\d)$/D',
+        'datetime-local' => '/^(\d{4})-(\d\d)-(\d\d) ' . $time . '$/D',
+        'time' => '/^' . $time . '$/D',
+    ];
+    if (!preg_match($patterns[$type], $text, $m)) {
+        return null;
+    }
+    if (($type === 'date' || $type === 'datetime-local') && ((int)$m[1] < 1 || !checkdate((int)$m[2], (int)$m[3], (int)$m[1]))) {
+        return null;
+    }
+    return $type === 'datetime-local' ? str_replace(' ', 'T', $text) : $text;
+}
+
+// A date and time as a date-and-time input sends it (2026-02-03T04:05, seconds left off when 0)
+// in the server's format, with the fractional digits the column keeps: the same text the edit form
+// was given, so that an untouched value reads as unchanged. Other texts are left as typed.
+function qm_posted_datetime(array $c, string $v): string
+{
+    if (!preg_match('/^(\d{4}-\d\d-\d\d)T(\d\d:\d\d)(?::(\d\d)(?:\.(\d{1,6}))?)?$/D', $v, $m)) {
+        return $v;
+    }
+    $digits = qm_fraction_digits($c);
+    $fraction = $m[4] ?? '';
+    if ($digits > 0 || $fraction !== '') {
+        $fraction = '.' . str_pad($fraction, $digits, '0');
+    }
+    return $m[1] . ' ' . $m[2] . ':' . ($m[3] ?? '00') . $fraction;
+}
+
+// Whether a value of a column's kind can be an empty text ('' as opposed to NULL).
+function qm_kind_can_be_empty(array $c): bool
+{
+    return in_array($c['kind'], ['char', 'text', 'set'], true)
+        || ($c['kind'] === 'enum' && in_array('', $c['values'], true));
+}
+
+// Whether a field is marked required: its rule asks for a value, or its column needs one that an
+// empty input cannot give (NOT NULL, no default, not filled in by the server, not a text).
+function qm_field_required(array $f, string $mode): bool
+{
+    $c = $f['col'];
+    if (!$f['rule']['nulls'] && (qm_flag('PHPValidate') || qm_flag('JavaValidate'))) {
+        return true;
+    }
+    if ($c['nullable'] || $c['auto'] || $c['generated'] || ($mode === 'add' && $c['default'] !== null)) {
+        return false;
+    }
+    return !qm_kind_can_be_empty($c);
+}
+
+// The attributes every input of a field gets from its column and rule: the longest text (the
+// column's characters, or fewer where the rule limits the length) and required.
+function qm_field_attributes(array $f, string $mode): array
+{
+    $c = $f['col'];
+    $attributes = [];
+    $longest = $c['kind'] === 'char' ? $c['length'] : 0;
+    $rule = $f['rule'];
+    if ($rule['limits'] && !$c['numeric'] && $rule['max'] > 0 && ($longest === 0 || $rule['max'] < $longest)) {
+        $longest = $rule['max'];
+    }
+    if ($longest > 0 && in_array($c['kind'], ['char', 'text'], true)) {
+        $attributes['maxlength'] = $longest;
+    }
+    if ($c['kind'] !== 'set' && qm_field_required($f, $mode)) {
+        $attributes['required'] = 'required';
+    }
+    return $attributes;
+}
+
+// A date, time or number input for the field's column, or a text box where the value does not
+// fit one.
+function qm_typed_box(array $f, string $name, array $attributes, string $text): string
+{
+    $input = qm_column_input($f);
+    $shown = qm_input_value($input['type'], $text);
+    if (($input['type'] === 'text' && count($input) === 1) || $shown === null) {
+        return qm_text_box($f['col'], $name, $attributes, $text);
+    }
+    $type = $input['type'];
+    unset($input['type']);
+    ob_start();
+    ?><input type="<?= qm_h($type) ?>" name="<?= qm_h($name) ?>" value="<?= qm_h($shown) ?>"<?= qm_attributes($attributes + $input) ?>><?php
+    return ob_get_clean();
+}
+
 // The input of one field holding $value (text, or a list for SET columns; null for NULL), without
 // its NULL box.
-function qm_field_value_input(array $tm, array $f, $value): string
+function qm_field_value_input(array $tm, array $f, $value, string $mode = 'edit'): string
 {
     $c = $f['col'];
     $name = 'f[' . $f['pos'] . ']';
@@ -353,23 +564,25 @@ function qm_field_value_input(array $tm, array $f, $value): string
         }
         return qm_lookup_select($name, $attributes, $text, $choices);
     }
+    $attributes += qm_field_attributes($f, $mode);
     switch ($c['kind']) {
         case 'enum':
             return qm_enum_select($c, $name, $attributes, $text);
         case 'set':
             $chosen = is_array($value) ? $value : ($text === '' ? [] : explode(',', $text));
             return qm_set_choices($c, $name, $attributes, $chosen);
-        case 'text':
-            return qm_text_area($name, $attributes, $text);
         default:
-            return qm_text_box($c, $name, $attributes, $text);
+            if (qm_field_widget($f) === 'area') {
+                return qm_text_area($name, $attributes, $text);
+            }
+            return qm_typed_box($f, $name, $attributes, $text);
     }
 }
 
 // The input of one field holding $value, with a NULL box where the column needs one.
-function qm_field_input(array $tm, array $f, $value): string
+function qm_field_input(array $tm, array $f, $value, string $mode = 'edit'): string
 {
-    $input = qm_field_value_input($tm, $f, $value);
+    $input = qm_field_value_input($tm, $f, $value, $mode);
     if (!qm_field_has_null_box($f)) {
         return $input;
     }
@@ -389,7 +602,7 @@ function qm_form_row(array $tm, array $f, string $mode, array $values, array $er
 {
     $row = ['pos' => $f['pos'], 'name' => $f['name'], 'value' => '', 'hint' => '', 'error' => $errors[$f['pos']] ?? ''];
     if (qm_field_editable($f, $mode)) {
-        $row['value'] = qm_field_input($tm, $f, $values[$f['pos']] ?? null);
+        $row['value'] = qm_field_input($tm, $f, $values[$f['pos']] ?? null, $mode);
         $row['hint'] = qm_rule_hint($f);
     } elseif ($f['col']['auto'] && $mode === 'add') {
         $row['hint'] = 'assigned automatically';
@@ -398,6 +611,10 @@ function qm_form_row(array $tm, array $f, string $mode, array $values, array $er
         $row['hint'] = '(not changed here)';
     } else {
         $row['hint'] = 'not entered here';
+    }
+    if (!qm_field_editable($f, $mode)) {
+        // Shown, not sent: an automatic number, a generated column or a BLOB is never written here.
+        $row['value'] = '<output id="f' . $f['pos'] . '" class="ReadOnly">' . $row['value'] . '</output>';
     }
     return $row;
 }
@@ -475,6 +692,9 @@ function qm_posted_value(array $f, array $posted)
     }
     $value = $posted[$f['pos']];
     if (!$isSet) {
+        if (is_string($value) && $f['col']['kind'] === 'datetime') {
+            return qm_posted_datetime($f['col'], $value);  // a date-and-time input's "T" form
+        }
         return is_string($value) ? $value : '';
     }
     $list = [];
@@ -633,9 +853,7 @@ function qm_empty_value_result(array $f, string $mode, bool $validate): array
     if ($mode === 'add' && $c['default'] !== null) {
         return [];  // the column's default applies
     }
-    $canBeEmpty = in_array($c['kind'], ['char', 'text', 'set'], true)
-        || ($c['kind'] === 'enum' && in_array('', $c['values'], true));
-    if ($canBeEmpty) {
+    if (qm_kind_can_be_empty($c)) {
         return ['value' => ''];
     }
     return $validate ? ['error' => 'A value is needed.'] : ['value' => ''];
