@@ -3,6 +3,7 @@
 
 #include "TestFolders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -53,12 +54,32 @@ public:
         ASSERT_GT(m_pid, 0);
         resume();
         ::kill(m_pid, SIGSTOP);
+        // The signal is delivered on its own time: a statement sent right after kill() could still
+        // be answered. Wait until every thread of the server shows as stopped.
+        for (int i = 0; i < 400 && !allThreadsStopped(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         m_paused = true;
         m_watchdog = std::thread([this] {
             std::unique_lock lock(m_mutex);
             m_wake.wait_for(lock, std::chrono::seconds(30), [this] { return !m_paused; });
             ::kill(m_pid, SIGCONT);
         });
+    }
+    bool allThreadsStopped() const
+    {
+        const QDir tasks(QStringLiteral("/proc/%1/task").arg(m_pid));
+        const QStringList threads = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString& thread : threads) {
+            QFile stat(tasks.filePath(thread + QStringLiteral("/stat")));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;  // a thread that ended meanwhile
+            const QByteArray line = stat.readAll();
+            // "pid (name) S ...": the state follows the name's closing parenthesis.
+            const qsizetype close = line.lastIndexOf(')');
+            if (close < 0 || line.mid(close + 2, 1) != "T")
+                return false;
+        }
+        return !threads.isEmpty();
     }
     void resume()
     {
