@@ -3,8 +3,41 @@
 // between all its tables. Skipped where the sample is not there.
 import { describe, it, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { Site, PhpServer, Client, listRows, formErrors } from './support.mjs';
+import { Site, PhpServer, Client, listRows, formErrors, linkById, decode } from './support.mjs';
 import { sakilaDir, sakilaPresent, sakilaDatabase, sakilaTables } from './fixtures.mjs';
+
+// The child lists of a record view, by table: summary line, cells of the rows, next and add links.
+function childLists(html) {
+  const lists = {};
+  const re = /<div class="ChildRecords" id="Child\d+">\s*<h2>([^<]*) <span[\s\S]*?<p class="Summary">([^<]*)<\/p>([\s\S]*?)<\/div>\s*<\/div>/g;
+  for (const [, table, summary, body] of html.matchAll(re)) {
+    const link = (cls) => { const m = new RegExp(`<a href="([^"]*)" class="${cls}"`).exec(body); return m ? decode(m[1]) : null; };
+    lists[decode(table)] = {
+      summary: decode(summary.replace(/&middot;/g, '\u00b7')),
+      rows: [...body.matchAll(/<tr class="Table(?:Alt)?Row">([\s\S]*?)<\/tr>/g)].filter((r) => !r[1].includes('NoRecords'))
+        .map((r) => [...r[1].matchAll(/<td[^>]*>([\s\S]*?)<\/td>/g)].map((c) => decode(c[1].replace(/<[^>]*>/g, '')))),
+      next: link('ChildNext'),
+      add: link('ChildAdd'),
+    };
+  }
+  return lists;
+}
+
+// The rows of a CSV text (records end with CR LF; commas, quotes and line breaks only inside quotes).
+function parseCsv(text) {
+  const rows = [];
+  let row = [];
+  const field = /("(?:[^"]|"")*"|[^",\r\n]*)(,|\r\n)/y;
+  while (field.lastIndex < text.length) {
+    const at = field.lastIndex;
+    const m = field.exec(text);
+    assert.ok(m, `not CSV at ${at}: ${text.slice(at, at + 60)}`);
+    row.push(m[1].startsWith('"') ? m[1].slice(1, -1).replace(/""/g, '"') : m[1]);
+    if (m[2] === '\r\n') [rows[rows.length], row] = [row, []];
+  }
+  assert.deepEqual(row, [], 'the last record ends with CR LF');
+  return rows;
+}
 
 describe('the Sakila sample', { skip: sakilaPresent ? false : `no Sakila sample in ${sakilaDir}` }, () => {
   let db;
@@ -121,6 +154,67 @@ describe('the Sakila sample', { skip: sakilaPresent ? false : `no Sakila sample 
         }
       }
     }
+    assert.deepEqual(php.problems(), []);
+  });
+
+  it('lists on a record the records that refer to it, page by page, with an add link that fills the key in', async () => {
+    const c = new Client(php.base);
+    const t = (name) => tables.findIndex((x) => x.name === name);
+    const customer = '5';
+    const first = (await c.get(`view.php?t=${t('customer')}&k[]=${customer}`)).text;
+    assert.deepEqual(Object.keys(childLists(first)), ['payment', 'rental']);
+    for (const [child, other] of [['payment', 'rental'], ['rental', 'payment']]) {
+      const expected = db.exec(`SELECT ${child}_id FROM ${child} WHERE customer_id = ${customer} ORDER BY ${child}_id`).map((r) => r[0]);
+      const pages = Math.ceil(expected.length / 5);
+      assert.ok(pages > 2, `${child}: ${expected.length} records`);
+      const seen = [];
+      for (let html = first, p = 1; html; p++) {
+        const lists = childLists(html);
+        assert.equal(lists[child].summary, `${expected.length} records \u00b7 page ${p} of ${pages}`);
+        assert.match(lists[other].summary, / page 1 of /, `paging ${child} leaves ${other} alone`);
+        seen.push(...lists[child].rows.map((r) => r[0]));
+        html = lists[child].next && (await c.get(lists[child].next)).text;
+      }
+      assert.deepEqual(seen, expected);
+    }
+    const add = await c.get(childLists(first).rental.add);
+    assert.match(add.text, new RegExp(`<select name="f\\[3\\]"[^>]*>(<option[^>]*>[^<]*</option>)*?<option value="${customer}" selected>`));
+
+    // The sample's film_actor, film_category and inventory refer to a film table it lacks: the
+    // film shows no child lists, while an actor lists its film_actor rows (a composite key).
+    assert.deepEqual(childLists((await c.get(`view.php?t=${t('film')}&k[]=2`)).text), {});
+    const actor = childLists((await c.get(`view.php?t=${t('actor')}&k[]=2`)).text);
+    assert.deepEqual(Object.keys(actor), ['film_actor']);
+    assert.deepEqual(actor.film_actor.rows.map((r) => r[1]),
+      db.exec('SELECT film_id FROM film_actor WHERE actor_id = 2 ORDER BY film_id LIMIT 5').map((r) => r[0]));
+    assert.deepEqual(php.problems(), []);
+  });
+
+  it('exports searched lists as CSV with exactly the records the database has, lookups shown beside', async () => {
+    const c = new Client(php.base);
+    const t = (name) => tables.findIndex((x) => x.name === name);
+    const exported = async (page) => {
+      const link = linkById((await c.get(page)).text, 'ExportCsv');
+      assert.equal(link, `${page}&export=csv`);
+      return parseCsv((await c.get(link)).text);
+    };
+    const actors = db.exec(`SELECT actor_id, first_name, last_name, last_update FROM actor
+      WHERE CONCAT_WS('|', first_name, last_name) LIKE '%BER%' ORDER BY actor_id`);
+    assert.ok(actors.length > 3);
+    assert.deepEqual(await exported(`searchres.php?t=${t('actor')}&q=BER`),
+      [['actor_id', 'first_name', 'last_name', 'last_update'], ...actors]);
+
+    // Films beginning with a letter, sorted by title: SET values hold commas, so fields are quoted.
+    const films = db.exec(`SELECT f.film_id, f.title, f.description, f.release_year, f.language_id, l.name,
+        f.original_language_id, o.name, f.rental_duration, f.rental_rate, f.length, f.replacement_cost, f.rating,
+        f.special_features, f.last_update
+      FROM film f JOIN language l ON l.language_id = f.language_id LEFT JOIN language o ON o.language_id = f.original_language_id
+      WHERE f.title LIKE 'S%' ORDER BY f.title DESC`).map((r) => r.map((v) => v ?? ''));
+    assert.ok(films.length > 3 && films.some((r) => r[13].includes(',')));
+    assert.deepEqual(await exported(`searchres.php?t=${t('film')}&adv=1&m=all&o%5B1%5D=begins&v%5B1%5D=S&s=1&d=d`),
+      [['film_id', 'title', 'description', 'release_year', 'language_id', 'language_id (language.name)', 'original_language_id',
+        'original_language_id (language.name)', 'rental_duration', 'rental_rate', 'length', 'replacement_cost', 'rating',
+        'special_features', 'last_update'], ...films]);
     assert.deepEqual(php.problems(), []);
   });
 });
