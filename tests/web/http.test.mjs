@@ -4,7 +4,7 @@ import { describe, it, before, after, beforeEach } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { PhpServer, Client, listRows, linkById, decode, sql, Site, server, formErrors } from './support.mjs';
+import { PhpServer, Client, listRows, linkById, decode, sql, Site, server, formErrors, parseCsv } from './support.mjs';
 import { shopDatabase, shopSite, T, hostileTable, hostileColumn, hostileValue, BIG_ROWS } from './fixtures.mjs';
 
 let db;
@@ -786,34 +786,6 @@ describe('child records on the record view', () => {
   });
 });
 
-// The rows of a CSV text. Strict: records end with CR LF, and a comma, quote or line break
-// counts only inside quotes.
-function parseCsv(text) {
-  const rows = [];
-  let row = [];
-  let field = '';
-  let quoted = false;
-  for (let i = 0; i < text.length; i++) {
-    const ch = text[i];
-    if (quoted) {
-      if (ch !== '"') field += ch;
-      else if (text[i + 1] === '"') { field += '"'; i++; } else quoted = false;
-    } else if (ch === '"' && field === '') {
-      quoted = true;
-    } else if (ch === ',') {
-      row.push(field);
-      field = '';
-    } else if (ch === '\r' && text[i + 1] === '\n') {
-      rows.push([...row, field]);
-      [row, field] = [[], ''];
-      i++;
-    } else {
-      field += ch;
-    }
-  }
-  assert.equal(`${row.length}${field}`, '0', 'the last record ends with CR LF');
-  return rows;
-}
 
 describe('CSV export', () => {
   it('sends a searched, sorted list as it is stored, with formulas neutralised and fields quoted', async () => {

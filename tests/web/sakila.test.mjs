@@ -3,7 +3,7 @@
 // between all its tables. Skipped where the sample is not there.
 import { describe, it, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { Site, PhpServer, Client, listRows, formErrors, linkById, decode } from './support.mjs';
+import { Site, PhpServer, Client, listRows, formErrors, linkById, decode, parseCsv } from './support.mjs';
 import { sakilaDir, sakilaPresent, sakilaDatabase, sakilaTables } from './fixtures.mjs';
 
 // The child lists of a record view, by table: summary line, cells of the rows, next and add links.
@@ -21,22 +21,6 @@ function childLists(html) {
     };
   }
   return lists;
-}
-
-// The rows of a CSV text (records end with CR LF; commas, quotes and line breaks only inside quotes).
-function parseCsv(text) {
-  const rows = [];
-  let row = [];
-  const field = /("(?:[^"]|"")*"|[^",\r\n]*)(,|\r\n)/y;
-  while (field.lastIndex < text.length) {
-    const at = field.lastIndex;
-    const m = field.exec(text);
-    assert.ok(m, `not CSV at ${at}: ${text.slice(at, at + 60)}`);
-    row.push(m[1].startsWith('"') ? m[1].slice(1, -1).replace(/""/g, '"') : m[1]);
-    if (m[2] === '\r\n') [rows[rows.length], row] = [row, []];
-  }
-  assert.deepEqual(row, [], 'the last record ends with CR LF');
-  return rows;
 }
 
 describe('the Sakila sample', { skip: sakilaPresent ? false : `no Sakila sample in ${sakilaDir}` }, () => {

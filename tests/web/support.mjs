@@ -278,6 +278,22 @@ export function decode(html) {
     .replace(/&apos;/g, "'").replace(/&hellip;/g, '\u2026').replace(/&amp;/g, '&');
 }
 
+// The rows of a CSV text (records end with CR LF; commas, quotes and line breaks only inside quotes).
+export function parseCsv(text) {
+  const rows = [];
+  let row = [];
+  const field = /("(?:[^"]|"")*"|[^",\r\n]*)(,|\r\n)/y;
+  while (field.lastIndex < text.length) {
+    const at = field.lastIndex;
+    const m = field.exec(text);
+    if (!m) throw new Error(`not CSV at ${at}: ${text.slice(at, at + 60)}`);
+    row.push(m[1].startsWith('"') ? m[1].slice(1, -1).replace(/""/g, '"') : m[1]);
+    if (m[2] === '\r\n') [rows[rows.length], row] = [row, []];
+  }
+  if (row.length) throw new Error('the last record does not end with CR LF');
+  return rows;
+}
+
 // The reasons a form was refused (its general message and the messages beside fields), for
 // assertion messages.
 export function formErrors(html) {
