@@ -3,8 +3,8 @@
 // with a 1 GB buffer pool. Prints each of our medians over Adminer's for the first page, a page in
 // the middle ordered by the key and the same page sorted by an indexed text column, and the
 // largest of the three last as "ratio: X".
-// Before that line it downloads the whole table as CSV once from each (ours: header and every
-// row, checked line for line; Adminer's export form: text output, CSV, data only) and prints the
+// Before that line it downloads the whole table as CSV once from each, counting the lines (ours:
+// a header and every row; Adminer's export form: text output, CSV, data only), and prints the
 // PHP process's peak memory during our export (it fails at 32 MB or more), the wall time per row
 // of both and ours over Adminer's as "export ratio: X".
 import { execFileSync } from 'node:child_process';
