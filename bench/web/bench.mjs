@@ -3,6 +3,10 @@
 // with a 1 GB buffer pool. Prints each of our medians over Adminer's for the first page, a page in
 // the middle ordered by the key and the same page sorted by an indexed text column, and the
 // largest of the three last as "ratio: X".
+// Before that line it downloads the whole table as CSV once from each, counting the lines (ours:
+// a header and every row; Adminer's export form: text output, CSV, data only), and prints the
+// PHP process's peak memory during our export (it fails at 32 MB or more), the wall time per row
+// of both and ours over Adminer's as "export ratio: X".
 import { execFileSync } from 'node:child_process';
 import net from 'node:net';
 import fs from 'node:fs';
@@ -119,6 +123,113 @@ try {
     if (compared) ratios.push(o / t);
   }
   if (ours.problems().length) throw new Error(`PHP notices on our pages: ${ours.problems()}`);
+
+  // The whole table as CSV, ours next to Adminer's, each once. Our export is served by a server
+  // of its own whose prepended file notes the PHP process's peak memory of each export request;
+  // the pages above were timed without it.
+  const probeDir = fs.mkdtempSync(path.join(os.tmpdir(), 'qmweb-peak-'));
+  const peakFile = path.join(probeDir, 'peak');
+  const prepend = path.join(probeDir, 'peak.php');
+  fs.writeFileSync(prepend, `<?php
+if (isset($_GET['export']) && $_GET['export'] === 'csv') {
+    register_shutdown_function(function () {
+        file_put_contents(${JSON.stringify(peakFile)}, (string)memory_get_peak_usage(true));
+    });
+}
+`);
+  try {
+    const exporter = await PhpServer.start(site.dir, [...php, '-d', `auto_prepend_file=${prepend}`]);
+    servers.push(exporter);
+    const e = new Client(exporter.base);
+    // One request on a fresh connection; the body is not kept, only its lines counted and its
+    // first bytes, so that the client stays light while the servers write 100 MB or more.
+    const rawStream = (client, method, url, form = null) => new Promise((resolve, reject) => {
+      const u = new URL(url, client.base);
+      const cookie = [...client.cookies].map(([k, v]) => `${k}=${v}`).join('; ');
+      const body = form ? new URLSearchParams(form).toString() : '';
+      let head = Buffer.alloc(0);
+      let headText = null;
+      let start = Buffer.alloc(0);
+      let lines = 0;
+      let last = -1;
+      const t = process.hrtime.bigint();
+      const take = (d) => {
+        if (start.length < 4096) start = Buffer.concat([start, d.subarray(0, 4096 - start.length)]);
+        for (let i = d.indexOf(10); i !== -1; i = d.indexOf(10, i + 1)) lines++;
+        if (d.length) last = d[d.length - 1];
+      };
+      const sock = net.connect(Number(u.port), u.hostname, () => {
+        sock.write(`${method} ${u.pathname}${u.search} HTTP/1.0\r\nHost: ${u.host}\r\nCookie: ${cookie}\r\n`
+          + (form ? `Content-Type: application/x-www-form-urlencoded\r\nContent-Length: ${Buffer.byteLength(body)}\r\n` : '')
+          + `\r\n${body}`);
+      });
+      sock.on('data', (d) => {
+        if (headText !== null) { take(d); return; }
+        head = Buffer.concat([head, d]);
+        const end = head.indexOf('\r\n\r\n');
+        if (end === -1) return;
+        headText = head.subarray(0, end).toString('latin1');
+        take(head.subarray(end + 4));
+      });
+      sock.on('end', () => resolve({ head: headText || head.toString('latin1'), start, lines, endsWithNewline: last === 10,
+        ms: Number(process.hrtime.bigint() - t) / 1e6 }));
+      sock.on('error', reject);
+    });
+    // lines: the number the body must have (null: any); first: what its first line must match.
+    const checkCsv = (what, r, lines, first) => {
+      if (!/^HTTP\/1\.[01] 200/.test(r.head)) throw new Error(`${what} answered ${r.head.slice(0, 60)}`);
+      if (/^transfer-encoding:/im.test(r.head)) throw new Error(`${what} came in chunks, its lines cannot be counted`);
+      if (!/^content-type: text\/(csv|plain)/im.test(r.head)) throw new Error(`${what} is no CSV: ${r.head}`);
+      const line = r.start.toString('utf8').split('\r\n')[0];
+      if (!first.test(line)) throw new Error(`${what} starts with ${JSON.stringify(line)}`);
+      if ((lines !== null && r.lines !== lines) || !r.endsWithNewline) throw new Error(`${what} has ${r.lines} lines, not ${lines}`);
+    };
+
+    // Warm-up: a search's export (a few rows, the same code), then the whole table.
+    const small = await rawStream(e, 'GET', 'searchres.php?t=0&q=0424242&export=csv');
+    checkCsv('the search export', small, null, /^id,name,note$/);
+    fs.rmSync(peakFile, { force: true });
+    const full = await rawStream(e, 'GET', 'tablelist.php?t=0&export=csv');
+    checkCsv('the export', full, ROWS + 1, /^id,name,note$/);
+    if (!full.start.toString('latin1').includes('\r\n1,')) throw new Error('the export does not start with the first record');
+    for (let i = 0; i < 50 && !fs.existsSync(peakFile); i++) await new Promise((r) => setTimeout(r, 100));
+    if (!fs.existsSync(peakFile)) throw new Error('the export did not note its peak memory');
+    const peakMb = Number(fs.readFileSync(peakFile, 'utf8')) / (1024 * 1024);
+    console.log(`export peak memory: ${peakMb.toFixed(1)} MB`);
+    if (peakMb >= 32) throw new Error(`the export took ${peakMb.toFixed(1)} MB of memory`);
+    if (exporter.problems().length) throw new Error(`PHP notices on our export: ${exporter.problems()}`);
+
+    // Adminer's export form: its fields as the dump page names them, output shown as text, CSV
+    // with commas, no database or table statements, the table's data as rows.
+    const dumpUrl = `${adm}&dump=big`;
+    const dumpPage = (await a.get(dumpUrl)).text;
+    const formHtml = (/<form[^>]*method=["']?post[^>]*>([\s\S]*?)<\/form>/i.exec(dumpPage) || [])[1] || '';
+    const names = new Set([...formHtml.matchAll(/name=["']?([^"' >]+)/g)].map((m) => m[1]));
+    for (const name of ['output', 'format', 'db_style', 'table_style', 'data_style', 'data[]', 'token']) {
+      if (!names.has(name)) throw new Error(`Adminer's export form has no field ${name} (${[...names]})`);
+    }
+    const choice = (name, value) => {
+      const radio = new RegExp(`name=["']?${name.replace(/[[\]]/g, '\\$&')}["']? [^>]*value=["']?${value}["' >]`);
+      const select = new RegExp(`<select name=["']?${name}["']?[^>]*>([\\s\\S]*?)</select>`).exec(formHtml);
+      const option = select && new RegExp(`<option[^>]*>${value}(<|$)`, 'm').test(select[1]);
+      if (!radio.test(formHtml) && !option) throw new Error(`Adminer's export form does not offer ${name}=${value}`);
+      return [name, value];
+    };
+    const token = /name=["']?token["']? value=["']?([^"' >]+)/.exec(formHtml);
+    if (!token) throw new Error('no token in Adminer\'s export form');
+    const dumpForm = [choice('output', 'text'), choice('format', 'csv'), ['db_style', ''], ['table_style', ''],
+      choice('data_style', 'INSERT'), choice('data[]', 'big'), ['token', token[1]]];
+    const theirs = await rawStream(a, 'POST', dumpUrl, dumpForm);
+    // With no table statements Adminer writes no heading line: a byte order mark, then the rows.
+    checkCsv('Adminer\'s export', theirs, ROWS, /^\ufeff1,/);
+
+    const ourUs = (full.ms * 1000) / ROWS;
+    const theirUs = (theirs.ms * 1000) / ROWS;
+    console.log(`export per row: ours ${ourUs.toFixed(3)} µs   Adminer ${theirUs.toFixed(3)} µs   ours/Adminer ${(ourUs / theirUs).toFixed(3)}`);
+    console.log(`export ratio: ${(ourUs / theirUs).toFixed(3)}`);
+  } finally {
+    fs.rmSync(probeDir, { recursive: true, force: true });
+  }
   console.log(`ratio: ${Math.max(...ratios).toFixed(3)}`);
 } finally {
   for (const srv of servers) await srv.stop();
