@@ -689,17 +689,22 @@ function qm_export_csv(array $tm, string $where, array $whereParams): void
         $headings[] = qm_csv_field($heading, false);
     }
     echo implode(',', $headings), "\r\n";
+    // Lines are sent 500 at a time: one write per line costs more than the line itself.
     $n = 0;
-    qm_each_row($sql, array_values($whereParams), function (array $row) use ($numeric, &$n): void {
+    $lines = '';
+    qm_each_row($sql, array_values($whereParams), function (array $row) use ($numeric, &$n, &$lines): void {
         $fields = [];
         foreach ($row as $i => $value) {
             $fields[] = qm_csv_field($value, $numeric[$i]);
         }
-        echo implode(',', $fields), "\r\n";
+        $lines .= implode(',', $fields) . "\r\n";
         if (++$n % 500 === 0) {
+            echo $lines;
+            $lines = '';
             flush();
         }
     });
+    echo $lines;
     flush();
     exit;
 }
