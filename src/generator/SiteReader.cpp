@@ -365,8 +365,9 @@ bool SiteReader::ReadConfigScript(const QByteArray& bytes, const QString& folder
         result.Reason = QStringLiteral("it does not start with <?php, so it is not the config.php of a generated site");
         return false;
     }
-    ConfigReader reader(folder.endsWith(u'/') ? folder : folder + u'/', result);
-    result.Choices.DestinationFolder = folder.endsWith(u'/') ? folder : folder + u'/';
+    const QString root = folder.endsWith(u'/') ? folder : folder + u'/';
+    ConfigReader reader(root, result);
+    result.Choices.DestinationFolder = root;
     // Statements and what was not read come back in two lists; merged by line they keep the
     // owner's lines in the order they were written.
     qsizetype next = 0;

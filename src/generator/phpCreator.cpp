@@ -74,15 +74,28 @@ QByteArray scriptBytes(const QStringList& lines)
     return bytes;
 }
 
-// Whether `path` holds a file whose bytes are not `bytes`: one a run would replace.
-bool holdsOtherBytes(const QString& path, const QByteArray& bytes)
+// The file at `path` as a run finds it: whether it holds other bytes than `bytes` (the run would
+// replace it), and those bytes, or why they could not be read. No file means nothing to replace.
+struct EarlierFile {
+    bool Differs = false;
+    QByteArray Bytes;
+    QString ReadError;
+};
+
+EarlierFile earlierFile(const QString& path, const QByteArray& bytes)
 {
-    QFile existing(path);
-    if (!existing.exists() || QFileInfo(path).isDir())
-        return false;
-    if (existing.size() != bytes.size())
-        return true;
-    return !existing.open(QIODevice::ReadOnly) || existing.readAll() != bytes;
+    EarlierFile earlier;
+    QFile file(path);
+    if (!file.exists() || QFileInfo(path).isDir())
+        return earlier;
+    earlier.Differs = true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        earlier.ReadError = file.errorString();
+        return earlier;
+    }
+    earlier.Bytes = file.readAll();
+    earlier.Differs = earlier.Bytes != bytes;
+    return earlier;
 }
 
 // Replaces the file at `path` with `bytes` in one step, so a failure (a full disk included) leaves
@@ -99,14 +112,14 @@ WriteOutcome saveWholeFile(const QString& path, const QByteArray& bytes)
         outcome.Error = QStringLiteral("the file is read-only");
         return outcome;
     }
-    if (holdsOtherBytes(path, bytes)) {
-        QFile earlier(path);
-        if (!earlier.open(QIODevice::ReadOnly)) {
-            outcome.Error = earlier.errorString();
+    const EarlierFile earlier = earlierFile(path, bytes);
+    if (earlier.Differs) {
+        if (!earlier.ReadError.isEmpty()) {
+            outcome.Error = earlier.ReadError;
             return outcome;
         }
         const QString backup = path + QStringLiteral(".bak");
-        const QString kept = writeWholeFile(backup, earlier.readAll());
+        const QString kept = writeWholeFile(backup, earlier.Bytes);
         if (!kept.isEmpty()) {
             outcome.Error = QStringLiteral("could not keep a copy of it as %1: %2").arg(displayPath(backup), kept);
             return outcome;
@@ -318,7 +331,7 @@ QStringList phpCreator::FilesToReplace(const WizardChoices& choices) const
     QStringList replaced;
     const QString destination = choices.DestinationFolder + u'/';
     auto check = [&](const QString& target, const QByteArray& bytes) {
-        if (holdsOtherBytes(target, bytes))
+        if (earlierFile(target, bytes).Differs)
             replaced << displayPath(target);
     };
     auto checkCopy = [&](const QString& source, const QString& target) {
