@@ -95,4 +95,16 @@ TEST(DeliveredFiles, SamplePageShowsEveryClassAndId)
         EXPECT_TRUE(ids.contains(id)) << "id " << id.toStdString();
 }
 
+// The pages' own layout rules (main.php's style block, which every stylesheet builds on) are
+// copied into the static sample page, so the preview lays it out as the site does; the two copies
+// must stay the same.
+TEST(DeliveredFiles, SamplePageCarriesThePagesLayoutRules)
+{
+    const QRegularExpression block(QStringLiteral("<style>(.*?)</style>"), QRegularExpression::DotMatchesEverythingOption);
+    const QString pages = block.match(readText(sourceDir() + QStringLiteral("/data/templates/main.php"))).captured(1);
+    const QString sample = block.match(readText(sourceDir() + QStringLiteral("/data/cssview.html"))).captured(1);
+    EXPECT_FALSE(pages.isEmpty());
+    EXPECT_EQ(sample, pages);
+}
+
 }  // namespace
