@@ -1,5 +1,9 @@
 #include "generator/PhpStatements.h"
 
+#include <QByteArrayView>
+
+#include <algorithm>
+
 namespace {
 
 constexpr qsizetype kShownStatementLength = 80;
@@ -89,7 +93,12 @@ private:
             ++m_line;
         ++m_pos;
     }
-    bool lookingAt(const char* text) const { return m_bytes.mid(m_pos).startsWith(text); }
+    // Compared in place: a copy of the rest of the file at every character would make reading
+    // a long comment or text take time in the square of its length.
+    bool lookingAt(const char* text) const
+    {
+        return QByteArrayView(m_bytes).sliced(std::min(m_pos, m_bytes.size())).startsWith(text);
+    }
     bool lookingAtWord(const char* word) const
     {
         const QByteArray w(word);
