@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { PhpServer, launchBrowser, artifactsDir, stylesheets } from './support.mjs';
+import { PhpServer, launchBrowser, artifactsDir, stylesheets, download, parseCsv } from './support.mjs';
 import { shopDatabase, shopSite, T } from './fixtures.mjs';
 
 let db;
@@ -74,6 +74,14 @@ describe('a visitor', () => {
     await page.click('.QuickSearch button');
     const cities = await page.locator('#Records tbody tr td:nth-child(5)').allTextContents();
     assert.ok(cities.length > 0 && cities.every((c) => c === 'Bergen'));
+
+    // The searched list downloads as CSV: a header row and exactly the records found.
+    const csv = await download(page, '#ExportCsv');
+    assert.equal(csv.name, 'customers.csv');
+    assert.deepEqual(parseCsv(csv.text), [['customer_id', 'first_name', 'last_name', 'email', 'city', 'created'],
+      ...db.exec(`SELECT customer_id, first_name, last_name, email, city, created FROM customers
+        WHERE CONCAT_WS('|', customer_id, first_name, last_name, email, city, created) LIKE '%Bergen%'
+        ORDER BY customer_id`).map((r) => r.map((v) => v ?? ''))]);
 
     // Adding: a broken entry first, then the corrected one.
     await page.goto(url(`tablelist.php?t=${T.customers}`));

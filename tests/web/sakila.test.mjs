@@ -3,7 +3,7 @@
 // between all its tables. Skipped where the sample is not there.
 import { describe, it, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { Site, PhpServer, Client, listRows, formErrors, linkById, decode, parseCsv } from './support.mjs';
+import { Site, PhpServer, Client, listRows, formErrors, linkById, decode, parseCsv, launchBrowser, download } from './support.mjs';
 import { sakilaDir, sakilaPresent, sakilaDatabase, sakilaTables } from './fixtures.mjs';
 
 // The child lists of a record view, by table: summary line, cells of the rows, next and add links.
@@ -173,6 +173,39 @@ describe('the Sakila sample', { skip: sakilaPresent ? false : `no Sakila sample 
     assert.deepEqual(Object.keys(actor), ['film_actor']);
     assert.deepEqual(actor.film_actor.rows.map((r) => r[1]),
       db.exec('SELECT film_id FROM film_actor WHERE actor_id = 2 ORDER BY film_id LIMIT 5').map((r) => r[0]));
+    assert.deepEqual(php.problems(), []);
+  });
+
+  it('in Chromium, a customer shows its rentals, adds one with the customer chosen, and a search downloads', async () => {
+    const t = (name) => tables.findIndex((x) => x.name === name);
+    const browser = await launchBrowser();
+    try {
+      const page = await browser.context.newPage();
+      await page.goto(`${php.base}view.php?t=${t('customer')}&k[]=5`);
+      const rentals = db.exec('SELECT rental_id FROM rental WHERE customer_id = 5 ORDER BY rental_id').map((r) => r[0]);
+      const list = page.locator('.ChildRecords', { has: page.locator('h2', { hasText: /^rental/ }) });
+      const seen = await list.locator('tbody td:first-child').allTextContents();
+      await list.locator('.ChildNext').click();
+      assert.match(await list.locator('.Summary').textContent(), /page 2 of /);
+      seen.push(...await list.locator('tbody td:first-child').allTextContents());
+      assert.deepEqual(seen, rentals.slice(0, 10));
+
+      await Promise.all([page.waitForURL(/add\.php/), list.locator('.ChildAdd').click()]);
+      assert.equal(await page.inputValue('#f3'), '5');
+      assert.equal(await page.locator('#f3 option:checked').textContent(), 'ELIZABETH');
+
+      await page.goto(`${php.base}tablelist.php?t=${t('actor')}`);
+      await page.fill('.QuickSearch input[name=q]', 'BER');
+      await Promise.all([page.waitForURL(/searchres\.php/), page.click('.QuickSearch button')]);
+      const csv = await download(page, '#ExportCsv');
+      assert.equal(csv.name, 'actor.csv');
+      assert.deepEqual(parseCsv(csv.text), [['actor_id', 'first_name', 'last_name', 'last_update'],
+        ...db.exec(`SELECT actor_id, first_name, last_name, last_update FROM actor
+          WHERE CONCAT_WS('|', first_name, last_name) LIKE '%BER%' ORDER BY actor_id`)]);
+      await page.close();
+    } finally {
+      await browser.close();
+    }
     assert.deepEqual(php.problems(), []);
   });
 

@@ -338,6 +338,14 @@ export async function launchVisitors(count) {
   return { contexts, close: () => browser.close() };
 }
 
+// Clicks a link in Chromium that downloads a file, as a visitor would, and returns the file's
+// suggested name and its text.
+export async function download(page, link) {
+  const [file] = await Promise.all([page.waitForEvent('download'), page.locator(link).click()]);
+  const saved = await file.path();
+  return { name: file.suggestedFilename(), text: fs.readFileSync(saved, 'utf8') };
+}
+
 export function which(cmd) {
   try { return execFileSync('sh', ['-c', `command -v ${cmd}`]).toString().trim(); } catch { return ''; }
 }
