@@ -13,6 +13,16 @@ if (!defined('QM_PAGE')) {
 
 // From this offset on a page is read by a deferred join; before it a plain read is cheaper.
 const QM_DEFERRED_FROM = 1000;
+// A FULLTEXT index serves a search only on a table estimated above QM_COUNT_LIMIT rows, and only
+// for words that fewer than QM_COMMON_HITS of the first QM_COMMON_SCAN rows hold (a word found in
+// many records is read faster by the scan than by the index, which must collect every record
+// that has it before the page is sorted).
+const QM_COMMON_SCAN = 2000;
+const QM_COMMON_HITS = 20;
+// The words the server's FULLTEXT indexes of InnoDB tables leave out, as it ships them.
+const QM_FULLTEXT_STOPWORDS = ['a', 'about', 'an', 'are', 'as', 'at', 'be', 'by', 'com', 'de', 'en', 'for', 'from',
+    'how', 'i', 'in', 'is', 'it', 'la', 'of', 'on', 'or', 'that', 'the', 'this', 'to', 'was', 'what', 'when', 'where',
+    'who', 'will', 'with', 'und', 'www'];
 
 // =============================================================================================
 // Sort order
@@ -55,8 +65,9 @@ function qm_order_columns(array $tm, ?int $sortPos): array
     return $cols;
 }
 
-// Paging by key needs a primary key and a sort field whose values are never NULL and compare
-// exactly (no floating point, no long texts).
+// Paging by key needs a primary key and a sort field whose values compare exactly (no floating
+// point, no long texts). NULLs in the sort field are paged by key too: the server sorts them
+// before every value.
 function qm_keyset_allowed(array $tm, ?int $sortPos): bool
 {
     if (count($tm['pk']) === 0) {
@@ -66,7 +77,13 @@ function qm_keyset_allowed(array $tm, ?int $sortPos): bool
         return true;
     }
     $col = $tm['fields'][$sortPos]['col'];
-    return !$col['nullable'] && !in_array($col['kind'], ['float', 'text', 'blob', 'geometry', 'bit'], true);
+    return !in_array($col['kind'], ['float', 'text', 'blob', 'geometry', 'bit'], true);
+}
+
+// Whether the first of the order columns (the sort field) may hold NULL.
+function qm_sort_nullable(array $tm, ?int $sortPos): bool
+{
+    return $sortPos !== null && $tm['fields'][$sortPos]['col']['nullable'];
 }
 
 function qm_order_sql(array $cols, string $alias, string $dir): string
@@ -79,21 +96,36 @@ function qm_order_sql(array $cols, string $alias, string $dir): string
 }
 
 // Whether each value can be compared with its column (a key of a page link that was not made here
-// may hold anything); the page is then read by its number instead.
+// may hold anything); the page is then read by its number instead. NULL compares with any.
 function qm_columns_can_hold(string $table, array $cols, array $values): bool
 {
     foreach ($cols as $j => $c) {
-        if (!qm_column_can_hold($table, $c, $values[$j])) {
+        if ($values[$j] !== null && !qm_column_can_hold($table, $c, $values[$j])) {
             return false;
         }
     }
     return true;
 }
 
-// (c1 > v1) OR (c1 = v1 AND (c2 > v2 OR (c2 = v2 AND ...))) for the rows after (or before) a key.
-function qm_keyset_sql(array $cols, array $values, string $alias, string $op, array &$params): string
+// (c1 > v1) OR (c1 = v1 AND (c2 > v2 OR (c2 = v2 AND ...))) for the rows after (or before) a key,
+// in ascending order ('>') or descending ('<'). Where the first column may hold NULL ($nullable),
+// NULL counts as lower than any value, as the server sorts it; v1 is then NULL or a value.
+function qm_keyset_sql(array $cols, array $values, string $alias, string $op, array &$params, bool $nullable = false): string
 {
     $c = $alias . '.' . qm_ident($cols[0]);
+    if ($nullable) {
+        $restValues = array_slice($values, 1);
+        if ($values[0] === null) {
+            $rest = qm_keyset_sql(array_slice($cols, 1), $restValues, $alias, $op, $params);
+            return $op === '>' ? '(' . $c . ' IS NOT NULL OR (' . $c . ' IS NULL AND ' . $rest . '))'
+                : '(' . $c . ' IS NULL AND ' . $rest . ')';
+        }
+        $params[] = $values[0];
+        $params[] = $values[0];
+        $rest = qm_keyset_sql(array_slice($cols, 1), $restValues, $alias, $op, $params);
+        return '(' . $c . ' ' . $op . ' ?' . ($op === '<' ? ' OR ' . $c . ' IS NULL' : '') . ' OR (' . $c . ' = ? AND '
+            . $rest . '))';
+    }
     if (count($cols) === 1) {
         $params[] = $values[0];
         return $c . ' ' . $op . ' ?';
@@ -121,19 +153,160 @@ function qm_like_pattern(string $text, bool $prefixOnly = false): string
     return ($prefixOnly ? '' : '%') . $escaped . '%';
 }
 
+// Whether a field's values, written as text, can hold $q at all: numbers, dates and times are
+// written with a few characters only, and an ENUM's or SET's members are known. Leaving out a
+// field that cannot match keeps a search's condition to the columns an index may serve.
+function qm_field_may_contain(array $f, string $q): bool
+{
+    $kind = $f['col']['kind'];
+    if (qm_kind_is_numeric($kind)) {
+        return preg_match('/^[0-9.eE+\-]*$/', $q) === 1;
+    }
+    if (in_array($kind, ['date', 'datetime', 'time'], true)) {
+        return preg_match('/^[0-9\-:. ]*$/', $q) === 1;
+    }
+    if (in_array($kind, ['enum', 'set'], true) && !preg_match('/[\x80-\xff]/', $q)) {
+        if ($kind === 'set' && str_contains($q, ',')) {
+            return true;
+        }
+        foreach (qm_type_values($f['col']['type']) as $member) {
+            if (stripos($member, $q) !== false) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+// The FULLTEXT indexes of an InnoDB table, each as the list of its columns ([] for none, or
+// where the server's stopwords are not the ones it ships). Read once per request.
+function qm_fulltext_indexes(string $table): array
+{
+    static $cache = [];
+    if (isset($cache[$table])) {
+        return $cache[$table];
+    }
+    $rows = qm_query("SELECT s.INDEX_NAME AS i, s.COLUMN_NAME AS c, t.ENGINE AS e, @@innodb_ft_min_token_size AS m,"
+        . " @@innodb_ft_enable_stopword AS sw, CONCAT(@@innodb_ft_server_stopword_table, '') AS st"
+        . " FROM information_schema.STATISTICS s JOIN information_schema.TABLES t"
+        . " ON t.TABLE_SCHEMA = s.TABLE_SCHEMA AND t.TABLE_NAME = s.TABLE_NAME"
+        . " WHERE s.TABLE_SCHEMA = DATABASE() AND s.TABLE_NAME = ? AND s.INDEX_TYPE = 'FULLTEXT'"
+        . " ORDER BY s.INDEX_NAME, s.SEQ_IN_INDEX", [$table]);
+    $indexes = [];
+    foreach ($rows as $row) {
+        if (strcasecmp((string)$row['e'], 'InnoDB') !== 0 || (string)$row['st'] !== '') {
+            return $cache[$table] = [];
+        }
+        $indexes[(string)$row['i']]['cols'][] = (string)$row['c'];
+        $indexes[(string)$row['i']]['minLength'] = (int)$row['m'];
+        $indexes[(string)$row['i']]['stopwords'] = (string)$row['sw'] === '1';
+    }
+    return $cache[$table] = array_values($indexes);
+}
+
+// The condition that finds the words of $q through a FULLTEXT index of exactly the text fields
+// $fields, or null where the search is better left to LIKE: a small table, no such index, or no
+// word the index holds that is not common. A record matches when each such word begins a word of
+// one of the fields (a trailing * changes nothing) and each other word (shorter than the index
+// holds, a stopword, a common word) is found anywhere in one of them, as LIKE finds it.
+function qm_fulltext_sql(array $tm, array $fields, string $q, array &$params): ?string
+{
+    if (count($fields) === 0 || qm_row_estimate($tm['name']) <= QM_COUNT_LIMIT) {
+        return null;
+    }
+    $names = array_map(fn ($f) => $f['name'], $fields);
+    $index = null;
+    foreach (qm_fulltext_indexes($tm['name']) as $candidate) {
+        $cols = $candidate['cols'];
+        if (count($cols) === count($names) && count(array_diff($names, $cols)) === 0) {
+            $index = $candidate;
+        }
+    }
+    $words = $index === null ? false : preg_split('/[^\p{L}\p{N}_]+/u', $q, -1, PREG_SPLIT_NO_EMPTY);
+    if ($words === false) {
+        return null;   // no index, or not UTF-8
+    }
+    $long = [];
+    $short = [];
+    foreach ($words as $w) {
+        // (The stopwords are ASCII; the length counts characters, not bytes.)
+        $stop = $index['stopwords'] && in_array(strtolower($w), QM_FULLTEXT_STOPWORDS, true);
+        if (preg_match_all('/./us', $w) >= $index['minLength'] && !$stop) {
+            $long[] = $w;
+        } else {
+            $short[] = $w;
+        }
+    }
+    // Each word anywhere in one of the fields, as LIKE finds it.
+    $anywhere = function (string $w, array &$into) use ($tm, $names): string {
+        $parts = [];
+        foreach ($names as $n) {
+            if (qm_column_can_hold($tm['name'], $n, $w)) {
+                $parts[] = 't.' . qm_ident($n) . ' LIKE ?';
+                $into[] = qm_like_pattern($w);
+            }
+        }
+        return count($parts) > 0 ? '(' . implode(' OR ', $parts) . ')' : 'FALSE';
+    };
+    // How many of the first rows hold each word: a common one is left to LIKE with the short
+    // ones, which the rows the index finds for the others narrow down.
+    $cols = implode(', ', array_map(fn ($n) => 't.' . qm_ident($n), $names));
+    if (count($long) > 0) {
+        $probeParams = [];
+        $counts = [];
+        foreach ($long as $j => $w) {
+            $counts[] = 'SUM(' . $anywhere($w, $probeParams) . ') AS w' . $j;
+        }
+        $found = qm_query('SELECT ' . implode(', ', $counts) . ' FROM (SELECT ' . $cols . ' FROM ' . qm_ident($tm['name'])
+            . ' AS t LIMIT ' . QM_COMMON_SCAN . ') AS t', $probeParams)[0];
+        foreach ($long as $j => $w) {
+            if ((int)$found['w' . $j] >= QM_COMMON_HITS) {
+                $short[] = $w;
+                unset($long[$j]);
+            }
+        }
+    }
+    if (count($long) === 0) {
+        return null;
+    }
+    $params[] = implode(' ', array_map(fn ($w) => '+' . $w . '*', $long));
+    $parts = ['MATCH (' . $cols . ') AGAINST (? IN BOOLEAN MODE)'];
+    foreach ($short as $w) {
+        $parts[] = $anywhere($w, $params);
+    }
+    return '(' . implode(' AND ', $parts) . ')';
+}
+
 // The condition of a simple search: the text anywhere in any searchable field (or in the
-// display value of a lookup column).
+// display value of a lookup column). A trailing * asks for values that begin with the text
+// (which an index of the column serves). Where a FULLTEXT index covers every text field the
+// list shows, the words are found through it (qm_fulltext_sql).
 function qm_simple_search_sql(array $tm, string $q, array &$params): string
 {
     $parts = [];
     $unmatchable = false;
-    $pattern = qm_like_pattern($q);
+    $prefix = strlen($q) > 1 && str_ends_with($q, '*');
+    if ($prefix) {
+        $q = substr($q, 0, -1);
+    }
+    $pattern = qm_like_pattern($q, $prefix);
+    $texts = array_values(array_filter($tm['fields'],
+        fn ($f) => qm_field_sortable($f) && in_array($f['col']['kind'], ['char', 'text'], true)));
+    $fulltext = qm_fulltext_sql($tm, $texts, $q, $params);
+    if ($fulltext !== null) {
+        $parts[] = $fulltext;
+    }
     foreach ($tm['fields'] as $f) {
         if (!qm_field_sortable($f)) {
             continue;
         }
         $col = 't.' . qm_ident($f['name']);
-        if (qm_column_can_hold($tm['name'], $f['name'], $q)) {
+        if ($fulltext !== null && in_array($f, $texts, true)) {
+            // found through the index
+        } elseif (!qm_field_may_contain($f, $q)) {
+            // its values never hold this text
+        } elseif (qm_column_can_hold($tm['name'], $f['name'], $q)) {
             $parts[] = $col . ' LIKE ?';
             $params[] = $pattern;
         } else {
@@ -149,7 +322,8 @@ function qm_simple_search_sql(array $tm, string $q, array &$params): string
         }
     }
     if (count($parts) === 0) {
-        return $unmatchable ? 'FALSE' : '';
+        // No field can hold the text; a table with no field to search in is listed whole.
+        return $unmatchable || count(array_filter($tm['fields'], 'qm_field_sortable')) > 0 ? 'FALSE' : '';
     }
     return '(' . implode(' OR ', $parts) . ')';
 }
@@ -200,6 +374,13 @@ function qm_field_condition(array $tm, array $f, string $op, string $value, arra
         // leading digits.)
         return $op === 'ne' ? $col . ' IS NOT NULL' : 'FALSE';
     }
+    if ($op === 'contains' && in_array($f['col']['kind'], ['char', 'text'], true)) {
+        // A FULLTEXT index of this one column finds its words (see qm_fulltext_sql).
+        $fulltext = qm_fulltext_sql($tm, [$f], $value, $params);
+        if ($fulltext !== null) {
+            return $fulltext;
+        }
+    }
     if ($like) {
         $params[] = qm_like_pattern($value, $op === 'begins');
         return $col . ' LIKE ?';
@@ -232,21 +413,32 @@ function qm_advanced_search_sql(array $tm, array $ops, array $values, bool $any,
 // =============================================================================================
 
 // Which page the request asks for: [mode, page number, key]. The mode is 'after' or 'before' the
-// key of a next or previous link, 'last', or 'offset' (by page number alone).
-function qm_page_request(array $tm, array $cols, bool $keyset): array
+// key of a next or previous link, 'last', or 'offset' (by page number alone). The page number of
+// a page reached by key from the end of a list that was not counted is not known: 0. With n=1
+// the key's sort value is NULL (its place in a[] or b[] is then empty).
+function qm_page_request(array $tm, array $cols, bool $keyset, bool $nullable): array
 {
     $page = qm_param('p');
-    $p = ($page !== null && ctype_digit($page) && strlen($page) < 10) ? max(1, (int)$page) : 1;
+    $p = ($page !== null && ctype_digit($page) && strlen($page) < 10) ? (int)$page : 1;
     $after = $keyset ? qm_param_list('a') : null;
     $before = $keyset ? qm_param_list('b') : null;
-    if ($after !== null && count($after) === count($cols) && qm_columns_can_hold($tm['name'], $cols, $after)) {
-        [$mode, $key] = ['after', $after];
-    } elseif ($before !== null && count($before) === count($cols) && qm_columns_can_hold($tm['name'], $cols, $before)) {
-        [$mode, $key] = ['before', $before];
-    } else {
-        return [qm_param('last') === '1' ? 'last' : 'offset', $p, null];
+    $key = null;
+    foreach (['after' => $after, 'before' => $before] as $mode => $values) {
+        if ($values !== null && count($values) === count($cols)) {
+            if ($nullable && qm_param('n') === '1') {
+                $values[0] = null;
+            }
+            if (qm_columns_can_hold($tm['name'], $cols, $values)) {
+                $key = $values;
+                break;
+            }
+        }
     }
-    if (!qm_key_values_fit($tm, $cols, $key)) {
+    if ($key === null) {
+        return [qm_param('last') === '1' ? 'last' : 'offset', max(1, $p), null];
+    }
+    $checked = $key[0] === null ? array_slice($key, 1) : $key;
+    if (!qm_key_values_fit($tm, array_slice($cols, count($key) - count($checked)), $checked)) {
         qm_fail(404, 'There is no such page.');
     }
     return [$mode, $p, $key];
@@ -282,16 +474,17 @@ function qm_read_page(array $tm, ?int $sortPos, string $dir, string $where, arra
 {
     $cols = qm_order_columns($tm, $sortPos);
     $keyset = qm_keyset_allowed($tm, $sortPos);
-    [$mode, $p, $key] = qm_page_request($tm, $cols, $keyset);
+    $nullable = qm_sort_nullable($tm, $sortPos);
+    [$mode, $p, $key] = qm_page_request($tm, $cols, $keyset, $nullable);
 
     $conditions = $where === '' ? [] : [$where];
     $params = $where === '' ? [] : array_values($whereParams);
     $order = $dir;
     $limit = ' LIMIT ' . ($perPage + 1);
     if ($mode === 'after') {
-        $conditions[] = qm_keyset_sql($cols, $key, 't', $dir === 'ASC' ? '>' : '<', $params);
+        $conditions[] = qm_keyset_sql($cols, $key, 't', $dir === 'ASC' ? '>' : '<', $params, $nullable);
     } elseif ($mode === 'before') {
-        $conditions[] = qm_keyset_sql($cols, $key, 't', $dir === 'ASC' ? '<' : '>', $params);
+        $conditions[] = qm_keyset_sql($cols, $key, 't', $dir === 'ASC' ? '<' : '>', $params, $nullable);
         $order = $dir === 'ASC' ? 'DESC' : 'ASC';
     } elseif ($mode === 'last') {
         $order = $dir === 'ASC' ? 'DESC' : 'ASC';
@@ -314,19 +507,24 @@ function qm_read_page(array $tm, ?int $sortPos, string $dir, string $where, arra
     if ($order !== $dir) {
         $rows = array_reverse($rows);
     }
-    return ['rows' => $rows, 'mode' => $mode, 'p' => $p, 'more' => $more, 'keyset' => $keyset, 'cols' => $cols];
+    return ['rows' => $rows, 'mode' => $mode, 'p' => $p, 'more' => $more, 'keyset' => $keyset, 'cols' => $cols,
+        'perPage' => $perPage];
 }
 
-// The values of the order columns of a fetched row, for paging by key.
+// The values of the order columns of a fetched row, for paging by key: texts, and the sort
+// value NULL where it is.
 function qm_row_order_values(array $tm, ?int $sortPos, array $row): ?array
 {
-    $values = $sortPos === null ? [] : [$row['sv']];
+    $values = [];
     foreach ($tm['pk'] as $j => $k) {
         if ($sortPos === null || $tm['fields'][$sortPos]['name'] !== $k) {
-            $values[] = $row['k' . $j];
+            if ($row['k' . $j] === null) {
+                return null;
+            }
+            $values[] = (string)$row['k' . $j];
         }
     }
-    return in_array(null, $values, true) ? null : array_map('strval', $values);
+    return $sortPos === null ? $values : [$row['sv'] === null ? null : (string)$row['sv'], ...$values];
 }
 
 // =============================================================================================
@@ -335,9 +533,15 @@ function qm_row_order_values(array $tm, ?int $sortPos, array $row): ?array
 
 // [number of rows, whether it is an estimate]: exact for small tables, the server's estimate for
 // large ones, and [null, false] (not counted at all) for a search, or a list with the conditions of
-// a hook, over a large table.
+// a hook, over a large table. With count=1 (the "Count exactly" link) the rows are counted
+// whatever that costs.
 function qm_list_total(array $tm, string $where, array $whereParams, bool $isSearch): array
 {
+    if (qm_param('count') === '1') {
+        $rows = qm_query('SELECT COUNT(*) AS n FROM ' . qm_ident($tm['name']) . ' AS t'
+            . ($where !== '' ? ' WHERE ' . $where : ''), $whereParams);
+        return [(int)$rows[0]['n'], false];
+    }
     if (!$isSearch && $where === '') {
         return qm_row_count($tm['name']);
     }
@@ -351,12 +555,16 @@ function qm_list_total(array $tm, string $where, array $whereParams, bool $isSea
 }
 
 // [whether there is a previous page, whether there is a next page] of a page read by
-// qm_read_page, which is page $p of $pages (null when the rows were not counted).
+// qm_read_page, which is page $p (0: not known) of $pages (null when the rows were not counted).
 function qm_page_neighbours(array $page, int $p, ?int $pages, int $perPage): array
 {
+    // A page read by key knows its neighbours from the rows around its key, whatever its number
+    // says: rows may have come or gone since the link was made.
     switch ($page['mode']) {
         case 'before':
-            return [$page['more'] || $p > 1, true];
+            return [$page['more'], true];
+        case 'after':
+            return [true, $page['more']];
         case 'last':
             return [($pages !== null && $pages > 1) || count($page['rows']) === $perPage, false];
         default:
@@ -390,18 +598,22 @@ function qm_pager_links(
 ): array {
     [$firstKey, $lastKey] = $edgeKeys;
     $links = ['first' => null, 'prev' => null, 'next' => null, 'last' => null];
+    // A key whose sort value is NULL goes as an empty value and n=1.
+    $keyParams = function (string $name, array $key): array {
+        return $key[0] === null ? [$name => ['', ...array_slice($key, 1)], 'n' => '1'] : [$name => $key];
+    };
     if ($hasPrev) {
-        $prev = $sortParams + ['p' => max(1, $p - 1)];
-        if ($firstKey !== null && $p > 2) {
-            $prev['b'] = $firstKey;
+        $prev = $sortParams + ['p' => $p === 0 ? 0 : max(1, $p - 1)];
+        if ($firstKey !== null) {
+            $prev += $keyParams('b', $firstKey);
         }
         $links['first'] = qm_url($pageUrl, $sortParams);
         $links['prev'] = qm_url($pageUrl, $prev);
     }
     if ($hasNext) {
-        $next = $sortParams + ['p' => $p + 1];
+        $next = $sortParams + ['p' => $p === 0 ? 0 : $p + 1];
         if ($lastKey !== null) {
-            $next['a'] = $lastKey;
+            $next += $keyParams('a', $lastKey);
         }
         $links['next'] = qm_url($pageUrl, $next);
         $links['last'] = qm_url($pageUrl, $sortParams + ['last' => '1']);
@@ -409,17 +621,27 @@ function qm_pager_links(
     return $links;
 }
 
-// The line above the list: how many records (null when they were not counted) and which page.
-function qm_list_summary(?int $total, bool $estimated, int $p, ?int $pages): array
+// The line above the list: how many records and which page, and the link that counts them
+// exactly where the number is an estimate or was not counted. Rows that were not counted are
+// told by what the pages so far have shown: "More than N" while there is a next page.
+function qm_list_summary(?int $total, bool $estimated, int $p, ?int $pages, array $page, bool $hasNext, ?string $countUrl): array
 {
-    if ($total === null) {
-        return ['count' => null, 'page' => number_format($p), 'pages' => null];
+    $records = fn (int $n, string $before = ''): string => $before . number_format($n) . ($n === 1 ? ' record' : ' records');
+    if ($total !== null) {
+        return [
+            'count' => $estimated ? 'About ' . $records($total) . ' (estimated)' : $records($total),
+            'page' => 'page ' . number_format($p) . ' of ' . ($estimated ? 'about ' : '') . number_format($pages),
+            'countUrl' => $estimated ? $countUrl : null,
+        ];
     }
+    if ($p === 0) {
+        return ['count' => null, 'page' => $page['mode'] === 'last' ? 'last page' : 'near the end', 'countUrl' => $countUrl];
+    }
+    $seen = ($p - 1) * $page['perPage'] + count($page['rows']);
     return [
-        'count' => $estimated ? 'About ' . number_format($total) . ' records (estimated)'
-            : number_format($total) . ($total === 1 ? ' record' : ' records'),
-        'page' => number_format($p),
-        'pages' => ($estimated ? 'about ' : '') . number_format($pages),
+        'count' => $hasNext ? $records($seen, 'More than ') : $records($seen),
+        'page' => 'page ' . number_format($p) . ($hasNext ? '' : ' of ' . number_format($p)),
+        'countUrl' => $hasNext ? $countUrl : null,
     ];
 }
 
@@ -497,18 +719,22 @@ function qm_list_state(
     $page = qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage);
     [$total, $estimated] = qm_list_total($tm, $where, $whereParams, $isSearch);
     $pages = $total === null ? null : max(1, (int)ceil($total / $perPage));
-    $p = $page['mode'] === 'last' && $pages !== null ? $pages : $page['p'];
+    $p = $page['mode'] === 'last' ? ($pages ?? 0) : $page['p'];
+    if ($page['mode'] === 'before' && !$page['more']) {
+        $p = 1;   // nothing before it: the first page, whatever the link said
+    }
     [$hasPrev, $hasNext] = qm_page_neighbours($page, $p, $pages, $perPage);
     $edgeKeys = qm_page_edge_keys($tm, $sortPos, $page);
     $actions = qm_row_actions($tm);
+    $countUrl = qm_url($pageUrl, $sortParams + ['count' => '1']);
     return [
-        'summary' => qm_list_summary($total, $estimated, $p, $pages),
+        'summary' => qm_list_summary($total, $estimated, $p, $pages, $page, $hasNext, $countUrl),
         'columns' => qm_list_columns($tm, $sortPos, $dir, $pageUrl, $base),
         'actions' => $actions,
         'rows' => qm_list_rows($tm, $page['rows'], count($actions) > 0),
         'span' => count($tm['fields']) + (count($actions) > 0 ? 1 : 0),
         'pager' => qm_pager_links($pageUrl, $sortParams, $p, $hasPrev, $hasNext, $edgeKeys),
-        'goTo' => $hasPrev || $hasNext ? ['action' => $pageUrl, 'params' => $sortParams, 'page' => $p] : null,
+        'goTo' => $hasPrev || $hasNext ? ['action' => $pageUrl, 'params' => $sortParams, 'page' => $p > 0 ? $p : ''] : null,
     ];
 }
 
@@ -532,9 +758,10 @@ function qm_list_markup(array $list): void
     $pager = $list['pager'];
     $goTo = $list['goTo'];
     ?>
-<p class="Summary"><?php if ($summary['count'] === null) : ?>Page <?= qm_h($summary['page']) ?>
-<?php else : ?><?= qm_h($summary['count']) ?> &middot; page <?= qm_h($summary['page']) ?> of <?= qm_h($summary['pages']) ?>
-<?php endif ?></p>
+<p class="Summary"><?php if ($summary['count'] === null) : ?><?= qm_h(ucfirst($summary['page'])) ?>
+<?php else : ?><?= qm_h($summary['count']) ?> &middot; <?= qm_h($summary['page']) ?>
+<?php endif ?><?php if ($summary['countUrl'] !== null) : ?> <a href="<?= qm_h($summary['countUrl']) ?>"
+    id="CountExactly">Count exactly</a><?php endif ?></p>
 <table class="DataTable" id="Records">
 <thead><tr class="Header">
 <?php foreach ($list['columns'] as $c) : ?>

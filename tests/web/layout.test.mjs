@@ -93,7 +93,7 @@ function measure() {
     t.scrollLeft = before;
     return { id: t.id, wider: t.scrollWidth > t.clientWidth + 1, scrolls };
   });
-  const targets = '#Top a, #Top button, .Pager a, .Pager .Disabled, th a, .Actions a, .RowActions a, '
+  const targets = '#Top a, #Top button, .Pager a, .Pager .Disabled, .Summary a, th a, .Actions a, .RowActions a, '
     + 'table.DataTable td a, button, select, textarea, input:not([type=hidden], [type=checkbox], [type=radio])';
   const low = [...document.querySelectorAll(targets)].filter(visible)
     .map((el) => ({ what: el.id || el.textContent.trim() || el.outerHTML.slice(0, 40), height: el.getBoundingClientRect().height }))
