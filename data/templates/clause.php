@@ -469,9 +469,18 @@ function qm_page_select(
         . implode(' AND ', $join) . ' ORDER BY ' . $orderSql;
 }
 
-// Reads one page of a table. Returns rows in display order and what the pager needs.
-function qm_read_page(array $tm, ?int $sortPos, string $dir, string $where, array $whereParams, int $perPage): array
-{
+// Reads one page of a table. Returns rows in display order and what the pager needs. The last
+// page is read from the other end of the order: $lastRows rows where the rows were counted (so
+// that it and the pages before it show what the pages by number show), else a whole page.
+function qm_read_page(
+    array $tm,
+    ?int $sortPos,
+    string $dir,
+    string $where,
+    array $whereParams,
+    int $perPage,
+    ?int $lastRows = null
+): array {
     $cols = qm_order_columns($tm, $sortPos);
     $keyset = qm_keyset_allowed($tm, $sortPos);
     $nullable = qm_sort_nullable($tm, $sortPos);
@@ -488,7 +497,7 @@ function qm_read_page(array $tm, ?int $sortPos, string $dir, string $where, arra
         $order = $dir === 'ASC' ? 'DESC' : 'ASC';
     } elseif ($mode === 'last') {
         $order = $dir === 'ASC' ? 'DESC' : 'ASC';
-        $limit = ' LIMIT ' . $perPage;
+        $limit = ' LIMIT ' . ($lastRows ?? $perPage);
     } else {
         $limit = ' LIMIT ' . (($p - 1) * $perPage) . ', ' . ($perPage + 1);
     }
@@ -716,9 +725,10 @@ function qm_list_state(
     $perPage = qm_per_page();
     [$sortPos, $dir] = qm_sort_state($tm);
     $sortParams = $sortPos === null ? $base : $base + ['s' => $sortPos, 'd' => $dir === 'DESC' ? 'd' : 'a'];
-    $page = qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage);
     [$total, $estimated] = qm_list_total($tm, $where, $whereParams, $isSearch);
     $pages = $total === null ? null : max(1, (int)ceil($total / $perPage));
+    $lastRows = $total === null || $estimated ? null : max(1, $total - ($pages - 1) * $perPage);
+    $page = qm_read_page($tm, $sortPos, $dir, $where, $whereParams, $perPage, $lastRows);
     $p = $page['mode'] === 'last' ? ($pages ?? 0) : $page['p'];
     if ($page['mode'] === 'before' && !$page['more']) {
         $p = 1;   // nothing before it: the first page, whatever the link said
