@@ -5,6 +5,9 @@
 
 #include <QStringView>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // MySQL's code for a fixed-length string column, the type reported when there is no column.
@@ -67,26 +70,42 @@ MYSQL_FIELD::MYSQL_FIELD(MYSQL_RS* parent) : m_parent(parent) {}
 void MYSQL_FIELD::Retarget(const Variant& key, int columnCount, st_mysql_res* result, char** row,
                            const unsigned long* lengths)
 {
-    attach(columnCount, result, row, lengths);
+    int index = -1;
     if (key.isNumber()) {
-        const std::optional<qint32> index = toInt32(*key.numericValue());
-        m_index = index ? *index : -1;
+        const std::optional<qint32> number = toInt32(*key.numericValue());
+        index = number ? *number : -1;
     } else if (key.isText()) {
-        m_index = indexFromText(key.text());
-    } else {
-        m_index = -1;
+        // Looking a name up needs the result's columns.
+        attach(columnCount, result, row, lengths);
+        index = indexFromText(key.text());
     }
-    if (m_index < 0 || m_columnCount == 0 || m_index >= m_columnCount)
-        detach();
-    else
-        m_length = m_row ? lengths[m_index] : 0;
+    retargetByNumber(index, columnCount, result, row, lengths);
 }
 
-void MYSQL_FIELD::retargetByText(QStringView key, int columnCount, st_mysql_res* result, char** row,
-                                 const unsigned long* lengths)
+void MYSQL_FIELD::retargetByText(QByteArrayView key, int columnCount, st_mysql_res* result,
+                                 char** row, const unsigned long* lengths)
+{
+    int index = m_lastBytesIndex;
+    if (key.size() != m_lastBytesSize
+        || std::memcmp(key.data(), m_lastBytes, static_cast<size_t>(key.size())) != 0) {
+        attach(columnCount, result, row, lengths);
+        index = indexFromBytes(key);
+        // Only answers from the result's columns are remembered (a field object belongs to
+        // one result, so they stay right).
+        if (m_result && key.size() <= lastBytesCapacity) {
+            std::memcpy(m_lastBytes, key.data(), static_cast<size_t>(key.size()));
+            m_lastBytesSize = key.size();
+            m_lastBytesIndex = index;
+        }
+    }
+    retargetByNumber(index, columnCount, result, row, lengths);
+}
+
+void MYSQL_FIELD::retargetByNumber(int index, int columnCount, st_mysql_res* result, char** row,
+                                   const unsigned long* lengths)
 {
     attach(columnCount, result, row, lengths);
-    m_index = indexFromText(key);
+    m_index = index;
     if (m_index < 0 || m_columnCount == 0 || m_index >= m_columnCount)
         detach();
     else
@@ -112,11 +131,27 @@ void MYSQL_FIELD::attach(int columnCount, st_mysql_res* result, char** row,
 // A text that reads as a number is a column number, never the name of a column.
 int MYSQL_FIELD::indexFromText(QStringView key)
 {
+    // The last name looked up was not a number, so a key equal to it can skip that test.
+    if (!m_lastName.isNull() && key == m_lastName)
+        return m_lastNameIndex;
     if (const std::optional<double> number = numberFromText(key)) {
         const std::optional<qint32> index = toInt32(*number);
         return index ? *index : -1;
     }
     return columnByName(key);
+}
+
+int MYSQL_FIELD::indexFromBytes(QByteArrayView key)
+{
+    constexpr qsizetype bufferSize = lastBytesCapacity;
+    const bool ascii = std::none_of(key.begin(), key.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (key.size() > bufferSize || !ascii)
+        return indexFromText(QString::fromUtf8(key));
+    // ASCII widens to UTF-16 one character at a time.
+    char16_t buffer[bufferSize];
+    std::copy(key.begin(), key.end(), buffer);
+    return indexFromText(QStringView(buffer, key.size()));
 }
 
 void MYSQL_FIELD::detach()
@@ -135,8 +170,6 @@ void MYSQL_FIELD::orphan()
 
 int MYSQL_FIELD::columnByName(QStringView name)
 {
-    if (!m_lastName.isNull() && name == m_lastName)
-        return m_lastNameIndex;
     if (m_columnOrdinals.empty() && m_result) {
         for (int column = 1; column <= m_columnCount; ++column) {
             const LibraryField* field =

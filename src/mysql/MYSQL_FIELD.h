@@ -5,6 +5,7 @@
 
 #include "mysql/Variant.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -60,8 +61,12 @@ private:
     // Points this object at a column (by number, numeric text or name) of the given row.
     void Retarget(const Variant& key, int columnCount, st_mysql_res* result, char** row,
                   const unsigned long* lengths);
-    void retargetByText(QStringView key, int columnCount, st_mysql_res* result, char** row,
+    // The same for a key given as UTF-8 bytes (a string literal in the caller's code).
+    void retargetByText(QByteArrayView key, int columnCount, st_mysql_res* result, char** row,
                         const unsigned long* lengths);
+    // The same for a column number; any number outside the columns points at no column.
+    void retargetByNumber(int index, int columnCount, st_mysql_res* result, char** row,
+                          const unsigned long* lengths);
     // Points this object at no column (off the rows).
     void retargetNowhere(int columnCount);
     // Forgets the stored result and row: every property gives its neutral value from now on.
@@ -70,6 +75,7 @@ private:
     void orphan();
     void attach(int columnCount, st_mysql_res* result, char** row, const unsigned long* lengths);
     int indexFromText(QStringView key);
+    int indexFromBytes(QByteArrayView key);
     int columnByName(QStringView name);
     // The library's description of the column, or null without a column.
     const st_mysql_field* description() const;
@@ -88,4 +94,10 @@ private:
     // The last name looked up and its result: a row walk asks for the same names on every row.
     QString m_lastName;
     int m_lastNameIndex = -1;
+    // The same for the last key given as bytes, compared as they are: a walk that reads
+    // Fields("name") on every row neither decodes nor hashes the name again.
+    static constexpr qsizetype lastBytesCapacity = 64;
+    char m_lastBytes[lastBytesCapacity] = {};
+    qsizetype m_lastBytesSize = -1;
+    int m_lastBytesIndex = -1;
 };

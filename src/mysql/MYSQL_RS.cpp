@@ -66,23 +66,21 @@ const std::shared_ptr<MYSQL_FIELD>& MYSQL_RS::Fields(const Variant& vIndexKey)
     return m_field;
 }
 
-const std::shared_ptr<MYSQL_FIELD>& MYSQL_RS::fieldsByText(const char* key, qsizetype size)
+const std::shared_ptr<MYSQL_FIELD>& MYSQL_RS::fieldsByText(QByteArrayView key)
 {
-    constexpr qsizetype bufferSize = 64;
-    const QByteArrayView bytes(key, size);
-    const bool ascii = std::none_of(bytes.begin(), bytes.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (size > bufferSize || !ascii)
-        return Fields(Variant(QString::fromUtf8(key, size)));
-    if (BOF() || EOF_()) {
+    if (BOF() || EOF_())
         m_field->retargetNowhere(m_fieldCount);
-        return m_field;
-    }
-    // ASCII widens to UTF-16 one character at a time.
-    char16_t buffer[bufferSize];
-    std::copy(bytes.begin(), bytes.end(), buffer);
-    m_field->retargetByText(QStringView(buffer, size), m_fieldCount, m_result, m_currentRow,
-                            m_currentLengths);
+    else
+        m_field->retargetByText(key, m_fieldCount, m_result, m_currentRow, m_currentLengths);
+    return m_field;
+}
+
+const std::shared_ptr<MYSQL_FIELD>& MYSQL_RS::fieldsByNumber(int index)
+{
+    if (BOF() || EOF_())
+        m_field->retargetNowhere(m_fieldCount);
+    else
+        m_field->retargetByNumber(index, m_fieldCount, m_result, m_currentRow, m_currentLengths);
     return m_field;
 }
 
@@ -239,6 +237,7 @@ void MYSQL_RS::fetchRow(qint64 row)
     if (m_rowOffsets.empty()) {
         mysql_data_seek(m_result, 0);
         m_rowOffsets.push_back(mysql_row_tell(m_result));
+        m_libraryRow = 0;
     }
     if (row >= static_cast<qint64>(m_rowOffsets.size())) {
         mysql_row_seek(m_result, m_rowOffsets.back());
@@ -246,9 +245,13 @@ void MYSQL_RS::fetchRow(qint64 row)
             mysql_fetch_row(m_result);
             m_rowOffsets.push_back(mysql_row_tell(m_result));
         }
+        m_libraryRow = row;
     }
-    mysql_row_seek(m_result, m_rowOffsets[static_cast<size_t>(row)]);
+    // Walking forward finds the library's cursor on the wanted row already.
+    if (row != m_libraryRow)
+        mysql_row_seek(m_result, m_rowOffsets[static_cast<size_t>(row)]);
     m_currentRow = mysql_fetch_row(m_result);
+    m_libraryRow = m_currentRow ? row + 1 : -1;
     m_currentLengths = m_currentRow ? mysql_fetch_lengths(m_result) : nullptr;
     // The library's cursor now stands on the next row: remember it, so that walking forward
     // never needs a second fetch.
@@ -278,6 +281,7 @@ void MYSQL_RS::ResetResult()
     m_currentLengths = nullptr;
     m_rowOffsets.clear();
     m_rowOffsets.shrink_to_fit();
+    m_libraryRow = -1;
     m_position = 0;
     m_recordCount = 0;
     m_fieldCount = 0;
@@ -310,7 +314,7 @@ QString MYSQL_RS::columnName(int column) const
 
 Variant MYSQL_RS::columnValue(int column)
 {
-    m_reader->Retarget(Variant(column), m_fieldCount, m_result, m_currentRow, m_currentLengths);
+    m_reader->retargetByNumber(column, m_fieldCount, m_result, m_currentRow, m_currentLengths);
     return m_reader->Value();
 }
 

@@ -16,7 +16,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <concepts>
 #include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 class MYSQL_CONNECTION;
@@ -61,7 +64,14 @@ public:
     template <std::size_t N>
     const std::shared_ptr<MYSQL_FIELD>& Fields(const char (&vIndexKey)[N])
     {
-        return fieldsByText(vIndexKey, qstrnlen(vIndexKey, N));
+        return fieldsByText(QByteArrayView(vIndexKey, qstrnlen(vIndexKey, N)));
+    }
+    // The same for a column number given as an integer, as in Fields(0): no Variant is built.
+    template <std::integral T>
+        requires(!std::is_same_v<T, bool>)
+    const std::shared_ptr<MYSQL_FIELD>& Fields(T vIndexKey)
+    {
+        return fieldsByNumber(std::in_range<int>(vIndexKey) ? static_cast<int>(vIndexKey) : -1);
     }
     /// Returns True if rs is at the BOF pointer.
     bool BOF() const;
@@ -133,7 +143,8 @@ private:
     void ResetResult();
     QStringList TableNames() const;
 
-    const std::shared_ptr<MYSQL_FIELD>& fieldsByText(const char* key, qsizetype size);
+    const std::shared_ptr<MYSQL_FIELD>& fieldsByText(QByteArrayView key);
+    const std::shared_ptr<MYSQL_FIELD>& fieldsByNumber(int index);
     // Every cursor move: settles pending edits while their row is still current, then moves.
     void moveTo(int position);
     void fetchRow(qint64 row);
@@ -177,5 +188,7 @@ private:
     // Where each row visited so far starts in the stored result, so that any move is one
     // constant-time seek instead of a walk from the first row.
     std::vector<st_mysql_rows*> m_rowOffsets;
+    // The row the library's cursor stands on (-1 when not known).
+    qint64 m_libraryRow = -1;
     PendingEdits m_edits{*this};
 };

@@ -156,6 +156,28 @@ TEST_F(ResultSetTest, NumericTextKeyNeverMeansAColumnNamed2)
     EXPECT_EQ(rs->Fields("2")->Value().toString(), "two");
 }
 
+// A walk asks for the same keys on every row; what is remembered of them belongs to one result.
+TEST_F(ResultSetTest, RepeatedKeysFollowARequeryAndWideNumbersMeanNoColumn)
+{
+    db.exec({"CREATE TABLE pair (a VARCHAR(5), b VARCHAR(5))",
+             "INSERT INTO pair VALUES ('a1', 'b1'), ('a2', 'b2')"});
+    auto rs = connection.Execute("SELECT * FROM pair");
+    EXPECT_EQ(rs->Fields("b")->Value().toString(), "b1");
+    EXPECT_EQ(text(rs, "b"), "b1");
+    rs->MoveNext();
+    EXPECT_EQ(rs->Fields("b")->Value().toString(), "b2");
+
+    db.exec({"ALTER TABLE pair DROP COLUMN a, ADD COLUMN c VARCHAR(5) DEFAULT 'c1'"});
+    rs->Requery();
+    EXPECT_EQ(rs->Fields("b")->Value().toString(), "b1");
+    EXPECT_EQ(text(rs, "b"), "b1");
+    EXPECT_TRUE(rs->Fields("a")->Value().isEmpty());
+
+    EXPECT_EQ(rs->Fields(1u)->Value().toString(), "c1");
+    EXPECT_TRUE(rs->Fields(qint64(1) << 32)->Value().isEmpty());  // not column 0
+    EXPECT_TRUE(rs->Fields(-(qint64(1) << 32) + 1)->Value().isEmpty());
+}
+
 TEST_F(ResultSetTest, OneFieldObjectKeptFieldsShowTheirRow)
 {
     auto rs = people();
