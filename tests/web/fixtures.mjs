@@ -31,7 +31,7 @@ export function shopDatabase(prefix) {
     INSERT INTO \`${hostileTable}\` VALUES (1, '${hostileValue.replace(/'/g, "''")}');
     CREATE TABLE big (
       id INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY,
-      name VARCHAR(40) NOT NULL, note VARCHAR(100) NULL, KEY name_idx (name)
+      name VARCHAR(40) NOT NULL, note VARCHAR(100) NULL, KEY name_idx (name), FULLTEXT KEY note_ft (note)
     ) ENGINE=InnoDB;
     INSERT INTO big (name, note) SELECT CONCAT('name', LPAD(seq MOD 997, 4, '0')), CONCAT('note ', seq) FROM seq_1_to_${BIG_ROWS};
     ANALYZE TABLE big;

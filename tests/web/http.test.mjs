@@ -481,6 +481,44 @@ describe('lists', () => {
     noPhpProblems();
   });
 
+  it('searches a large table: words through its FULLTEXT index, prefixes, "More than" and an exact count', async () => {
+    const c = new Client(php.base);
+    site.setOptions({ RecsPerPage: 25 });
+    const search = (q) => `searchres.php?t=${T.big}&adv=1&m=all&o%5B2%5D=contains&v%5B2%5D=${encodeURIComponent(q)}`;
+    const exported = async (q) => parseCsv((await c.get(`${search(q)}&export=csv`)).text).slice(1).map((r) => r[0]);
+    const ids = (where) => db.exec(`SELECT id FROM big WHERE ${where} ORDER BY id`).map((r) => r[0]);
+    // The notes are "note N": the index finds the numbers that begin with 2345, where LIKE would
+    // also find 12345 and 22345.
+    const words = ids("SUBSTRING_INDEX(note, ' ', -1) LIKE '2345%'");
+    assert.equal(words.length, 11);
+    assert.notDeepEqual(ids("note LIKE '%2345%'"), words);
+    assert.deepEqual(await exported('2345'), words);
+    // A word in every row ("note") and one shorter than the index holds ("9") are found as LIKE
+    // finds them, beside the words the index finds.
+    assert.deepEqual(await exported('note 2345'), words);
+    assert.deepEqual(await exported('9 2345'), ['23459']);
+    // A common word alone is searched row by row: its first page, a count that is not taken,
+    // and the exact count a click away.
+    const common = await c.get(search('note'));
+    assert.match(common.text, /<p class="Summary">More than 25 records &middot; page 1/);
+    assert.match(decode(linkById(common.text, 'CountExactly')), /&count=1$/);
+    assert.match((await c.get(linkById(common.text, 'CountExactly'))).text, /30,000 records &middot; page 1 of 1,200/);
+    // Its last page and the page before it, by key from the end.
+    const last = await c.get(linkById(common.text, 'LastPage'));
+    assert.match(last.text, /<p class="Summary">Last page/);
+    assert.deepEqual(listRows(last.text).map((r) => r[0]), ids('TRUE').slice(-25));
+    const before = await c.get(linkById(last.text, 'PrevPage'));
+    assert.deepEqual(listRows(before.text).map((r) => r[0]), ids('TRUE').slice(-50, -25));
+    assert.equal(linkById(before.text, 'NextPage') !== null, true);
+
+    // A trailing * asks for values that begin with the text.
+    const quick = async (q) => listRows((await c.get(`searchres.php?t=${T.customers}&q=${encodeURIComponent(q)}`)).text).map((r) => r[0]);
+    assert.deepEqual(await quick('aa*'), db.exec(`SELECT customer_id FROM customers WHERE city LIKE 'aa%' ORDER BY customer_id LIMIT 25`).map((r) => r[0]));
+    assert.deepEqual(await quick('ar*'), []);
+    assert.ok((await quick('ar')).length > 0);
+    noPhpProblems();
+  });
+
   it('$Navigator gives first, previous, next and last on the record view', async () => {
     site.setOptions({ Navigator: true });
     const c = new Client(php.base);

@@ -15,7 +15,10 @@ const sqlmap = which('sqlmap');
 const targets = [
   ['list', `tablelist.php?t=${T.orders}&s=1&d=a&p=2`, 't,s,d,p'],
   ['list by key', `tablelist.php?t=${T.big}&s=1&d=a&p=2&a[0]=name0001&a[1]=5`, 'a[0],a[1]'],
+  ['list by key after a NULL', `tablelist.php?t=${T.customers}&s=3&d=a&p=2&a[0]=&a[1]=5&n=1`, 'a[1],n'],
   ['simple search', `searchres.php?t=${T.customers}&q=Oslo`, 'q'],
+  // Words through a FULLTEXT index, after the count of the first rows that hold each.
+  ['FULLTEXT search', `searchres.php?t=${T.big}&adv=1&m=all&o[2]=contains&v[2]=note%2012345`, 'v[2]'],
   ['advanced search', `searchres.php?t=${T.customers}&adv=1&o[4]=eq&v[4]=Oslo&m=all`, 'o[4],v[4],m'],
   ['record view', `view.php?t=${T.customers}&k[]=3`, 'k[]'],
   ['child list', `view.php?t=${T.customers}&k[]=12&cp[0]=1`, 'cp[0]'],
