@@ -497,6 +497,8 @@ describe('lists', () => {
     // finds them, beside the words the index finds.
     assert.deepEqual(await exported('note 2345'), words);
     assert.deepEqual(await exported('9 2345'), ['23459']);
+    // The index's operators in a search are no operators: only the words count.
+    assert.deepEqual(await exported('-note ~2345* "('), words);
     // A common word alone is searched row by row: its first page, a count that is not taken,
     // and the exact count a click away.
     const common = await c.get(search('note'));
