@@ -166,7 +166,7 @@ function qm_field_may_contain(array $f, string $q): bool
         return preg_match('/^[0-9\-:. ]*$/', $q) === 1;
     }
     if (in_array($kind, ['enum', 'set'], true) && !preg_match('/[\x80-\xff]/', $q)) {
-        if ($kind === 'set' && str_contains($q, ',')) {
+        if ($kind === 'set' && strpos($q, ',') !== false) {
             return true;
         }
         foreach (qm_type_values($f['col']['type']) as $member) {
@@ -286,7 +286,7 @@ function qm_simple_search_sql(array $tm, string $q, array &$params): string
 {
     $parts = [];
     $unmatchable = false;
-    $prefix = strlen($q) > 1 && str_ends_with($q, '*');
+    $prefix = strlen($q) > 1 && substr($q, -1) === '*';
     if ($prefix) {
         $q = substr($q, 0, -1);
     }
