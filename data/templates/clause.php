@@ -169,8 +169,14 @@ function qm_field_may_contain(array $f, string $q): bool
         if ($kind === 'set' && strpos($q, ',') !== false) {
             return true;
         }
-        foreach (qm_type_values($f['col']['type']) as $member) {
-            if (stripos($member, $q) !== false) {
+        $members = qm_type_values($f['col']['type']);
+        if (count($members) === 0) {
+            return true;   // members not known (read from a result's metadata)
+        }
+        foreach ($members as $member) {
+            // (A member with letters beyond ASCII may match by the collation's rules, an accent
+            // left aside, what stripos does not see.)
+            if (stripos($member, $q) !== false || preg_match('/[\x80-\xff]/', $member)) {
                 return true;
             }
         }
