@@ -250,7 +250,9 @@ bool SitePreview::startServer(QString* error)
         *error = QStringLiteral("No free port for the preview's web server was found on 127.0.0.1.");
         return false;
     }
-    QStringList arguments;
+    // The built-in server caches compiled pages and looks at their files only every few seconds:
+    // without the cache a page always shows the files just written.
+    QStringList arguments{QStringLiteral("-d"), QStringLiteral("opcache.enable=0")};
     if (!m_writable)
         arguments << QStringLiteral("-d") << QStringLiteral("auto_prepend_file=") + m_folder->filePath(kGuard);
     arguments << QStringLiteral("-S") << QStringLiteral("127.0.0.1:%1").arg(m_port) << QStringLiteral("-t")
