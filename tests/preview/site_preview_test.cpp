@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -114,6 +116,12 @@ const QString kPostAddForm = QStringLiteral(
     " f.querySelectorAll('input[type=text],input[type=number],textarea').forEach(function (e) { e.value = '4242'; });"
     " HTMLFormElement.prototype.submit.call(f); return 'posted'; })()");
 
+// The text of the stylesheet the page links, as the server has it now.
+const QString kLinkedStylesheet = QStringLiteral(
+    "(function () { var l = document.querySelector('link[rel=stylesheet]'); if (!l) return '';"
+    " var x = new XMLHttpRequest(); x.open('GET', l.href + '?' + Date.now(), false); x.send();"
+    " return x.responseText.replace(/\\r/g, '').trim(); })()");
+
 const QString kBodyText = QStringLiteral("document.body ? document.body.innerText : ''");
 
 int productCount(const QString& database)
@@ -155,6 +163,17 @@ TEST_F(SitePreviewTest, ShowsTheChosenColumnsFollowsTheWizardAndLeavesNothingBeh
     ui.click("chkReqLogin");
     EXPECT_TRUE(waitFor(preview, QStringLiteral("String(!!document.getElementById('LoginForm'))"),
                         QStringLiteral("true")));
+
+    // A stylesheet the appearance builder generates is the site's stylesheet at once.
+    ui.next();
+    ASSERT_EQ(ui.step(), 7);
+    ui.click("Command2");
+    auto* builder = wizard->findChild<QWidget*>(QStringLiteral("frmCSSBuilder"));
+    ASSERT_NE(builder, nullptr);
+    QTest::mouseClick(builder->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
+    const QString built = builder->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText().trimmed();
+    ASSERT_FALSE(built.isEmpty());
+    EXPECT_TRUE(waitFor(preview, kLinkedStylesheet, built, &header)) << header.toStdString();
 
     // Closing the wizard stops the server and removes the site.
     dialogs.answers.push_back(MessageAnswer::Yes);
