@@ -152,9 +152,8 @@ void SitePreview::flush()
     if (!m_folder)
         return;
     QString error;
-    if (writeSite(m_choices, &error))
-        return;
-    emit serverStopped(error);
+    if (!writeSite(m_choices, &error))
+        emit writeFailed(error);
 }
 
 bool SitePreview::setWritable(bool writable, QString* error)
@@ -214,33 +213,39 @@ bool SitePreview::writeSite(const WizardChoices& choices, QString* error)
     site.DestinationFolder = siteFolder() + u'/';
     GenerationLog log;
     const phpCreator creator(m_programFolder, log);
-    bool changed = updateFile(QStringLiteral("database.php"), creator.DatabaseScriptBytes(site));
-    changed |= updateFile(QStringLiteral("config.php"), creator.ConfigScriptBytes(site));
+    bool changed = false;
+    if (!updateFile(QStringLiteral("database.php"), creator.DatabaseScriptBytes(site), changed, error)
+        || !updateFile(QStringLiteral("config.php"), creator.ConfigScriptBytes(site), changed, error))
+        return false;
+    // A stylesheet that cannot be read is not copied, as in a real run.
     const QString stylesheet = site.Appearance.StylesheetPath;
     if (!stylesheet.isEmpty()) {
         QByteArray css = m_stylesheetShown;
         QFile chosen(stylesheet);
         if (css.isEmpty() && chosen.open(QIODevice::ReadOnly))
             css = chosen.readAll();
-        changed |= updateFile(phpCreator::FileNameOf(stylesheet), css);
-    }
-    if (!QFile::exists(QDir(siteFolder()).filePath(QStringLiteral("config.php")))) {
-        *error = QStringLiteral("The preview's site could not be written to %1.").arg(siteFolder());
-        return false;
+        if (!css.isEmpty() && !updateFile(phpCreator::FileNameOf(stylesheet), css, changed, error))
+            return false;
     }
     if (changed)
         emit siteChanged();
     return true;
 }
 
-bool SitePreview::updateFile(const QString& name, const QByteArray& bytes)
+bool SitePreview::updateFile(const QString& name, const QByteArray& bytes, bool& changed, QString* error)
 {
     const QString path = QDir(siteFolder()).filePath(name);
     QFile current(path);
-    if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes && current.size() == bytes.size())
-        return false;
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
+        return true;
     current.close();
-    return writeWholeFile(path, bytes).isEmpty();
+    const QString reason = writeWholeFile(path, bytes);
+    if (!reason.isEmpty()) {
+        *error = QStringLiteral("The preview could not write %1: %2").arg(path, reason);
+        return false;
+    }
+    changed = true;
+    return true;
 }
 
 bool SitePreview::startServer(QString* error)

@@ -69,11 +69,14 @@ signals:
     void siteChanged();
     // The server stopped by itself; `reason` is what it wrote.
     void serverStopped(const QString& reason);
+    // The site could not be written again after a change of the choices.
+    void writeFailed(const QString& reason);
 
 private:
     bool writeSite(const WizardChoices& choices, QString* error);
-    // Writes `bytes` to `name` in the site when they differ from what is there; true when written.
-    bool updateFile(const QString& name, const QByteArray& bytes);
+    // Writes `bytes` to `name` in the site when they differ from what is there, and notes in
+    // `changed` that it did; false with the reason when the file could not be written.
+    bool updateFile(const QString& name, const QByteArray& bytes, bool& changed, QString* error);
     bool startServer(QString* error);
     void killServer();
     QString serverLog() const;

@@ -44,6 +44,9 @@ frmPreview::frmPreview(WizardSession& session, QWidget* parent)
     });
     connect(&m_site, &SitePreview::siteChanged, this, &frmPreview::onSiteChanged);
     connect(&m_site, &SitePreview::serverStopped, this, &frmPreview::onServerStopped);
+    connect(&m_site, &SitePreview::writeFailed, this, [this](const QString& reason) {
+        showMessage(this, reason, MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Site Preview"));
+    });
 }
 
 frmPreview::~frmPreview() = default;
