@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -154,6 +155,19 @@ TEST_F(SitePreviewTest, ShowsTheChosenColumnsFollowsTheWizardAndLeavesNothingBeh
     EXPECT_TRUE(waitFor(preview, kHeaderRow, QStringLiteral("customer_id|first_name|last_name|city|created"), &header))
         << header.toStdString();
     EXPECT_TRUE(preview->View()->url().toString().endsWith(QStringLiteral("tablelist.php?t=0")));
+
+    // A page that is gone (its table taken out on step 2) gives way to the start page.
+    load(preview, QStringLiteral("tablelist.php?t=1"));
+    ASSERT_TRUE(waitFor(preview, QStringLiteral("document.title.indexOf('products') >= 0 ? 'shown' : ''"),
+                        QStringLiteral("shown")));
+    ui.back();
+    ASSERT_EQ(ui.step(), 2);
+    ui.get<QListWidget>("lstSelTables")->setCurrentRow(1);
+    ui.click("cmdRemoveTables");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return preview->View()->url() == QUrl(preview->Site().address()); }, 15000))
+        << preview->View()->url().toString().toStdString();
+    ui.next();
+    ASSERT_EQ(ui.step(), 3);
 
     // The login of step 6 puts the login form in front of every page.
     ui.next();
