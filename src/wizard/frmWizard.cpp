@@ -387,6 +387,8 @@ WizardChoices frmWizard::PreviewChoices()
             table.ChosenFields.append(field);
         }
     }
+    // A table without a column to show (its columns could not be read) stays out of the preview.
+    c.SelectedTables.removeIf([](const SelectedTable& t) { return t.ChosenFields.isEmpty(); });
     return c;
 }
 
