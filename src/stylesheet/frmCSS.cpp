@@ -358,8 +358,10 @@ bool frmCSS::saveStylesheet()
 void frmCSS::onOK()
 {
     // A failed write keeps the window open with every edit, so the user can try again.
-    if (saveStylesheet())
-        accept();
+    if (!saveStylesheet())
+        return;
+    emit stylesheetShown(m_sheet.FileBytes());
+    accept();
 }
 
 // ---- Color Picker tab ----------------------------------------------------------------------------
@@ -489,6 +491,7 @@ void frmCSS::showPreview()
                                .arg(QDir::toNativeSeparators(m_previewDir->path()), error));
         return;
     }
+    emit stylesheetShown(m_sheet.FileBytes());
 
     const QUrl url = QUrl::fromLocalFile(PreviewPage());
     // The page's address does not change between previews; reloading past the cache makes the

@@ -54,6 +54,10 @@ public:
     // "Red: r", delimiter, "Green: g", delimiter, "Blue: b", in decimal.
     static QString GetClrRGBVal(const QColor& color, const QString& delimiter = {});
 
+signals:
+    // The preview tab shows the edited rules, or OK wrote them: `css` is the stylesheet's text.
+    void stylesheetShown(const QByteArray& css);
+
 private:
     // The standard colours are cells 210 twips (1/1440 inch) square.
     static constexpr int kCellTwips = 210;

@@ -171,6 +171,7 @@ void frmCSSBuilder::onGenerate()
 {
     Text1->setPlainText(buildStylesheet());
     Command1->setEnabled(true);
+    emit stylesheetGenerated(buildStylesheet().toLocal8Bit());
 }
 
 void frmCSSBuilder::onSaveAs()

@@ -43,6 +43,8 @@ signals:
     // Save As wrote the stylesheet to `path`; whoever opened the builder makes it the site's
     // stylesheet.
     void stylesheetSaved(const QString& path);
+    // Generate put a new stylesheet into the text box: `css` is its text as Save As writes it.
+    void stylesheetGenerated(const QByteArray& css);
 
 private:
     // The controls of one item's page.

@@ -6,6 +6,8 @@
 #include "dialogs/ComboLists.h"
 #include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
+#include "wizard/cDB.h"
+#include "wizard/preview/frmPreview.h"
 #include "wizard/steps/AppearancePage.h"
 #include "wizard/steps/ConnectionPage.h"
 #include "wizard/steps/FieldsPage.h"
@@ -200,6 +202,9 @@ void frmWizard::setupUi()
     cmdHelp = glyph("cmdHelp", QStringLiteral("Help"));
     cmdPrevious = glyph("cmdPrevious", QStringLiteral("About"));
     cmdNext = glyph("cmdNext", QStringLiteral("Next"));
+    cmdPreview = glyph("cmdPreview", QStringLiteral("Preview"));
+    cmdPreview->setToolTip(QStringLiteral("Show the site these choices generate, served on this computer"));
+    cmdPreview->setEnabled(false);
     auto* cancel = glyph("cmdCancel", QStringLiteral("Cancel"));
     cmdCancel = cancel;
     lblWaiting = named(new QLabel(QStringLiteral("Waiting for the server..."), this), "lblWaiting");
@@ -212,6 +217,7 @@ void frmWizard::setupUi()
         setCursor(Qt::BusyCursor);
     });
     buttons->addWidget(cmdHelp);
+    buttons->addWidget(cmdPreview);
     buttons->addSpacing(12);
     buttons->addWidget(lblWaiting);
     buttons->addStretch(1);
@@ -226,6 +232,20 @@ void frmWizard::setupUi()
     connect(cmdCancel, &QPushButton::clicked, this, &frmWizard::onCancel);
     connect(cmdHelp, &QPushButton::clicked, this, &frmWizard::onHelp);
     connect(&m_session, &WizardSession::waitingOnServerChanged, this, &frmWizard::onWaitingOnServer);
+    connect(cmdPreview, &QPushButton::clicked, this, &frmWizard::onPreview);
+    m_previewDelay = new QTimer(this);
+    m_previewDelay->setSingleShot(true);
+    m_previewDelay->setInterval(150);
+    connect(m_previewDelay, &QTimer::timeout, this, &frmWizard::updatePreview);
+    connect(&m_session, &WizardSession::choicesEdited, this, [this] {
+        enablePreview();
+        m_previewDelay->start();
+    });
+    connect(&m_session, &WizardSession::tableSourceChanged, this, [this] { m_previewColumns.clear(); });
+    connect(&m_session, &WizardSession::stylesheetEdited, this, [this](const QByteArray& css) {
+        if (m_preview)
+            m_preview->showStylesheet(css);
+    });
 
     // Enter presses Next and Escape presses Cancel when the control with the focus has no use for
     // them (a multi-line box or an open drop-down list keeps them). A push button of a step is
@@ -342,6 +362,89 @@ void frmWizard::EnterStep(int number, bool comingBack)
     entered->enter(comingBack);
     if (shown != entered)
         shown->enter(comingBack);
+    enablePreview();
+    m_previewDelay->start();
+}
+
+WizardChoices frmWizard::PreviewChoices()
+{
+    WizardChoices c = m_choices;
+    for (const WizardStep* s : std::as_const(m_steps))
+        s->applyUnsaved(c);
+    c.SelectedTables.removeIf([](const SelectedTable& t) { return t.TableName.isEmpty(); });
+    for (SelectedTable& table : c.SelectedTables) {
+        if (!table.ChosenFields.isEmpty())
+            continue;
+        if (!m_previewColumns.contains(table.TableName)) {
+            QStringList columns;
+            if (!m_session.waitOnServer([&] { columns = Database().ListColumnNames(table.TableName); }))
+                continue;
+            m_previewColumns.insert(table.TableName, columns);
+        }
+        for (const QString& column : m_previewColumns.value(table.TableName)) {
+            ChosenField field;
+            field.Name = column;
+            table.ChosenFields.append(field);
+        }
+    }
+    // A table without a column to show (its columns could not be read) stays out of the preview.
+    c.SelectedTables.removeIf([](const SelectedTable& t) { return t.ChosenFields.isEmpty(); });
+    return c;
+}
+
+frmPreview* frmWizard::Preview() const
+{
+    return m_preview;
+}
+
+// From step 2 on, once a table is chosen.
+void frmWizard::enablePreview()
+{
+    WizardChoices c = m_choices;
+    if (WizardStep* tables = step(2))
+        tables->applyUnsaved(c);
+    cmdPreview->setEnabled(m_choices.CurrentStep >= 2
+                           && std::any_of(c.SelectedTables.begin(), c.SelectedTables.end(),
+                                          [](const SelectedTable& t) { return !t.TableName.isEmpty(); }));
+}
+
+// The preview follows the wizard unless a wait on the server is on: it tries again after it.
+void frmWizard::updatePreview()
+{
+    if (!m_preview)
+        return;
+    if (m_session.waitingOnServer()) {
+        m_previewDelay->start();
+        return;
+    }
+    m_preview->setChoices(PreviewChoices());
+}
+
+// PHP with its MySQL extension is looked for on every press, so that installing it meanwhile
+// helps; without it the user is told what to install and nothing more happens.
+void frmWizard::onPreview()
+{
+    if (m_preview) {
+        m_preview->raise();
+        m_preview->activateWindow();
+        return;
+    }
+    QString problem;
+    const std::optional<QString> php = SitePreview::findPhp(&problem);
+    if (!php) {
+        showMessage(this, problem, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Site Preview"));
+        return;
+    }
+    const WizardChoices choices = PreviewChoices();
+    auto* preview = new frmPreview(m_session, this);
+    if (!preview->open(*php, choices)) {
+        delete preview;
+        return;
+    }
+    m_preview = preview;
+    const QRect wizard = frameGeometry();
+    preview->move(wizard.right() + 8, wizard.top());
+    preview->show();
 }
 
 void frmWizard::onNext()
@@ -424,6 +527,8 @@ void frmWizard::closeEvent(QCloseEvent* event)
     if (m_exitConfirmed || confirmExit()) {
         m_exitConfirmed = true;
         m_session.abandonServerWait();
+        if (m_preview)
+            m_preview->close();
         saveGeometryOf(*this);
         event->accept();
         return;

@@ -7,13 +7,16 @@
 #include "wizard/cMain.h"
 #include "wizard/steps/WizardSession.h"
 
+#include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
 #include <utility>
 
 class cDB;
+class frmPreview;
 class ConnectionPage;
 class FieldsPage;
 class OptionsPage;
@@ -64,6 +67,12 @@ public:
     // Back call it after setting CurrentStep to the same number.
     void EnterStep(int step, bool comingBack);
 
+    // The choices as the site preview shows them: the record with what the steps' controls show
+    // but Next has not stored yet; a table whose columns were not chosen yet shows all of them.
+    WizardChoices PreviewChoices();
+    // The open site preview window, if any.
+    frmPreview* Preview() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -80,6 +89,9 @@ private:
     void ShowAbout();
     void onWaitingOnServer(bool waiting);
     void greyDisabledBoxes();
+    void onPreview();
+    void updatePreview();
+    void enablePreview();
 
     QString m_programFolder;
     cMain m_main;
@@ -97,6 +109,12 @@ private:
     OptionsPage* m_optionsPage = nullptr;
     ValidationPage* m_validationPage = nullptr;
 
+    QPointer<frmPreview> m_preview;
+    // Follows a quick series of changes once, after the last of them.
+    QTimer* m_previewDelay = nullptr;
+    // The columns of tables shown before their columns were chosen, read once.
+    QHash<QString, QStringList> m_previewColumns;
+
     QLabel* lblStepInfo = nullptr;
     QLabel* lblStepDetails = nullptr;
     QStackedWidget* m_pages = nullptr;
@@ -104,6 +122,7 @@ private:
     QPushButton* cmdPrevious = nullptr;
     QPushButton* cmdNext = nullptr;
     QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdPreview = nullptr;
     // Shown, with a busy cursor, when a wait on the server lasts; Cancel stays usable.
     QLabel* lblWaiting = nullptr;
     QTimer* m_busyDelay = nullptr;

@@ -69,6 +69,7 @@ TEST_F(HelpFile, TopicsOutsideTheStepsHaveTheirOwnNumbersAndTheStartPageAName)
         {QStringLiteral("context-103"), QStringLiteral("saved-connections.html")},
         {QStringLiteral("context-104"), QStringLiteral("stylesheet-tools.html")},
         {QStringLiteral("context-105"), QStringLiteral("generated-site.html")},
+        {QStringLiteral("context-106"), QStringLiteral("site-preview.html")},
     };
     for (const auto& [identifier, fileName] : topics)
         EXPECT_EQ(topic(identifier).fileName(), fileName) << identifier.toStdString();
@@ -80,7 +81,7 @@ TEST_F(HelpFile, EverySourcePageIsInTheFileAndEveryLinkResolves)
 {
     const QStringList sources =
         QDir(sourceDir() + QStringLiteral("/data/help")).entryList({QStringLiteral("*.html")}, QDir::Files);
-    ASSERT_EQ(sources.size(), 16);
+    ASSERT_EQ(sources.size(), 17);
     QStringList packed;
     for (const QUrl& url : engine.files(kNamespace, QString(), QStringLiteral("html")))
         packed << url.fileName();

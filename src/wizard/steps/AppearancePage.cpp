@@ -20,6 +20,7 @@ AppearancePage::AppearancePage(WizardSession& shared, QWidget* parent) : WizardS
     connect(cmdcssSelect, &QPushButton::clicked, this, &AppearancePage::BrowseStylesheet);
     connect(cCssEditor, &QPushButton::clicked, this, &AppearancePage::RunCssEditor);
     connect(Command2, &QPushButton::clicked, this, &AppearancePage::OpenAppearanceBuilder);
+    connect(txtcss, &QLineEdit::textChanged, &shared, &WizardSession::noteChoicesEdited);
 }
 
 void AppearancePage::setupUi()
@@ -62,6 +63,15 @@ void AppearancePage::enter(bool)
     } else if (txtcss->text().isEmpty()) {
         txtcss->setText(programFolder() + QStringLiteral("/default.css"));
     }
+}
+
+// Before the step was shown, the stylesheet it will start with.
+void AppearancePage::applyUnsaved(WizardChoices& c) const
+{
+    if (!txtcss->text().isEmpty())
+        c.Appearance.StylesheetPath = txtcss->text();
+    else if (c.Appearance.StylesheetPath.isEmpty())
+        c.Appearance.StylesheetPath = programFolder() + QStringLiteral("/default.css");
 }
 
 bool AppearancePage::leave()
@@ -108,8 +118,10 @@ void AppearancePage::RunCssEditor()
     } else {
         path = txtcss->text();
     }
-    if (!m_cssEditor)
+    if (!m_cssEditor) {
         m_cssEditor = new frmCSS(programFolder(), window());
+        connect(m_cssEditor, &frmCSS::stylesheetShown, &session(), &WizardSession::stylesheetEdited);
+    }
     m_cssEditor->openModal(path);
 }
 
@@ -122,5 +134,6 @@ void AppearancePage::OpenAppearanceBuilder()
         choices().Appearance.StylesheetPath = path;
         txtcss->setText(path);
     });
+    connect(builder, &frmCSSBuilder::stylesheetGenerated, &session(), &WizardSession::stylesheetEdited);
     builder->show();
 }

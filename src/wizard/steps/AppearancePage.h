@@ -16,6 +16,7 @@ public:
 
     void enter(bool comingBack) override;
     bool leave() override;
+    void applyUnsaved(WizardChoices& choices) const override;
 
 private:
     void setupUi();

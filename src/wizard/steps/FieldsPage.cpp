@@ -59,6 +59,7 @@ FieldsPage::FieldsPage(WizardSession& shared, QWidget* parent) : WizardStep(shar
     connect(cSelAll, &QPushButton::clicked, this, [this] { SetAllFieldChecks(true); });
     connect(cSelNone, &QPushButton::clicked, this, [this] { SetAllFieldChecks(false); });
     connect(&shared, &WizardSession::tableSourceChanged, this, &FieldsPage::ClearFieldTree);
+    connect(trvFields, &QTreeWidget::itemChanged, &shared, &WizardSession::noteChoicesEdited);
 }
 
 void FieldsPage::setupUi()
@@ -83,6 +84,33 @@ void FieldsPage::enter(bool comingBack)
         return;
     BuildFieldTree();
     QCoreApplication::processEvents();
+}
+
+// The checked columns of each table in the tree, in tree order; a field chosen before keeps its
+// rule and lookup column.
+void FieldsPage::applyUnsaved(WizardChoices& c) const
+{
+    const QTreeWidgetItem* root = trvFields->topLevelItem(0);
+    for (int t = 0; root && t < root->childCount(); ++t) {
+        const QTreeWidgetItem* tableNode = root->child(t);
+        const auto table = std::find_if(c.SelectedTables.begin(), c.SelectedTables.end(),
+                                        [tableNode](const SelectedTable& s) { return s.TableName == tableNode->text(0); });
+        if (table == c.SelectedTables.end())
+            continue;
+        QList<ChosenField> chosen;
+        for (int f = 0; f < tableNode->childCount(); ++f) {
+            const QTreeWidgetItem* node = tableNode->child(f);
+            if (node->checkState(0) == Qt::Unchecked)
+                continue;
+            const QString name = node->text(0);
+            const auto kept = std::find_if(table->ChosenFields.begin(), table->ChosenFields.end(),
+                                           [&name](const ChosenField& field) { return field.Name == name; });
+            ChosenField field;
+            field.Name = name;
+            chosen.append(kept != table->ChosenFields.end() ? *kept : field);
+        }
+        table->ChosenFields = chosen;
+    }
 }
 
 bool FieldsPage::leave()

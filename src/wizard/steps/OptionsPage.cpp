@@ -17,6 +17,9 @@ OptionsPage::OptionsPage(WizardSession& shared, QWidget* parent) : WizardStep(sh
 {
     setupUi();
     connect(cmdinfo1, &QPushButton::clicked, this, [this] { session().showFieldHelp(1); });
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        connect(box, &QCheckBox::toggled, &shared, &WizardSession::noteChoicesEdited);
+    connect(cmbSplitter, &QComboBox::editTextChanged, &shared, &WizardSession::noteChoicesEdited);
 }
 
 void OptionsPage::setupUi()
@@ -61,6 +64,7 @@ void OptionsPage::setupUi()
 // The boxes take their defaults on the first arrival only; after that they keep what the user set.
 void OptionsPage::enter(bool comingBack)
 {
+    m_entered = true;
     if (!comingBack)
         m_firstVisit = !session().optionsChosen();
     if (const WizardChoices* site = session().siteToTake(index()))
@@ -74,6 +78,25 @@ void OptionsPage::enter(bool comingBack)
 // The options are stored even when the records-per-page text is refused (the user is told, and
 // the earlier number kept); the warning about required columns left out may still keep the user
 // here.
+// Before the step was first shown, the options are the defaults it will show; then its boxes.
+void OptionsPage::applyUnsaved(WizardChoices& c) const
+{
+    ScriptOptions& o = c.Options;
+    const bool fromBoxes = m_entered || session().optionsChosen();
+    auto checked = [fromBoxes](const QCheckBox* box) { return !fromBoxes || box->checkState() != Qt::Unchecked; };
+    o.AllowAdd = checked(chkAddRecords);
+    o.AllowEdit = checked(chkEditRecords);
+    o.AllowDelete = checked(chkDeleteRecords);
+    o.AllowView = checked(chkViewRecords);
+    o.SearchRecords = checked(chkSearchRecords);
+    o.AllowSearch = o.SearchRecords;
+    o.PhpValidate = checked(chkPHPValidate);
+    o.CreateLookupColumns = fromBoxes && checked(chkFK);
+    const std::optional<double> number = parseDecimal(cmbSplitter->currentText());
+    if (number && *number >= 1.0 && *number <= 32767.0)
+        o.RecordsPerPage = static_cast<int16_t>(std::floor(*number));
+}
+
 bool OptionsPage::leave()
 {
     CollectOptions();

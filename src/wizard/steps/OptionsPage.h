@@ -19,6 +19,7 @@ public:
 
     void enter(bool comingBack) override;
     bool leave() override;
+    void applyUnsaved(WizardChoices& choices) const override;
 
 private:
     void setupUi();
@@ -28,6 +29,7 @@ private:
     void CollectOptions();
 
     bool m_firstVisit = false;
+    bool m_entered = false;
 
     QCheckBox* chkAddRecords = nullptr;
     QCheckBox* chkEditRecords = nullptr;

@@ -13,6 +13,10 @@ SecurityPage::SecurityPage(WizardSession& shared, QWidget* parent) : WizardStep(
     setupUi();
     connect(chkReqLogin, &QCheckBox::toggled, this, &SecurityPage::OnRequireLoginChanged);
     connect(chkUseCurrent, &QCheckBox::toggled, this, &SecurityPage::OnUseCurrentChanged);
+    for (QCheckBox* box : {chkReqLogin, chkUseCurrent})
+        connect(box, &QCheckBox::toggled, &shared, &WizardSession::noteChoicesEdited);
+    for (QLineEdit* box : {txtUsername7, txtPassword7})
+        connect(box, &QLineEdit::textChanged, &shared, &WizardSession::noteChoicesEdited);
 }
 
 void SecurityPage::setupUi()
@@ -46,6 +50,7 @@ void SecurityPage::setupUi()
 // otherwise keep what the user typed.
 void SecurityPage::enter(bool)
 {
+    m_entered = true;
     if (const WizardChoices* site = session().siteToTake(index()))
         ShowSiteLogin(*site);
     OnUseCurrentChanged(chkUseCurrent->isChecked());
@@ -61,6 +66,18 @@ void SecurityPage::ShowSiteLogin(const WizardChoices& site)
     txtUsername7->setText(site.Security.AdminUser);
     txtPassword7->setText(site.Security.AdminPassword);
     session().siteTaken(index());
+}
+
+void SecurityPage::applyUnsaved(WizardChoices& c) const
+{
+    if (!m_entered)
+        return;
+    if (chkReqLogin->isChecked()) {
+        c.Security.AdminUser = txtUsername7->text();
+        c.Security.AdminPassword = txtPassword7->text();
+    } else {
+        c.Security.AdminUser.clear();
+    }
 }
 
 bool SecurityPage::leave()

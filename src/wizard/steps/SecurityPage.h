@@ -14,10 +14,12 @@ public:
 
     void enter(bool comingBack) override;
     bool leave() override;
+    void applyUnsaved(WizardChoices& choices) const override;
     // Scripts that neither add nor edit records: Back from the step after this one goes past it.
     bool skippedOnBack() const override;
 
 private:
+    bool m_entered = false;
     void setupUi();
     void ShowSiteLogin(const WizardChoices& site);
     void OnRequireLoginChanged(bool checked);

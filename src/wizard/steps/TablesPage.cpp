@@ -36,6 +36,8 @@ TablesPage::TablesPage(WizardSession& shared, QWidget* parent) : WizardStep(shar
     connect(lstAvTables, &QListWidget::itemDoubleClicked, this, [this] { AppendTable(); });
     connect(lstSelTables, &QListWidget::itemDoubleClicked, this, [this] { RemoveTable(); });
     connect(&shared, &WizardSession::tableSourceChanged, this, &TablesPage::ClearTableLists);
+    connect(lstSelTables->model(), &QAbstractItemModel::rowsInserted, &shared, &WizardSession::noteChoicesEdited);
+    connect(lstSelTables->model(), &QAbstractItemModel::rowsRemoved, &shared, &WizardSession::noteChoicesEdited);
 }
 
 void TablesPage::setupUi()
@@ -192,6 +194,21 @@ void TablesPage::ClearTableLists()
 
 // A table that stays selected keeps its chosen fields with their rules and lookup columns; a
 // table new to the selection starts without any.
+// The selected list in its order, each table with what was chosen for it before.
+void TablesPage::applyUnsaved(WizardChoices& c) const
+{
+    if (lstSelTables->count() == 0)
+        return;
+    QList<SelectedTable> tables;
+    for (int i = 0; i < lstSelTables->count(); ++i) {
+        const QString name = lstSelTables->item(i)->text();
+        const auto kept = std::find_if(c.SelectedTables.begin(), c.SelectedTables.end(),
+                                       [&name](const SelectedTable& t) { return t.TableName == name; });
+        tables.append(kept != c.SelectedTables.end() ? *kept : SelectedTable{name, {}});
+    }
+    c.SelectedTables = tables;
+}
+
 bool TablesPage::leave()
 {
     if (lstSelTables->count() == 0) {

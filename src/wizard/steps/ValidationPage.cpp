@@ -58,6 +58,12 @@ ValidationPage::ValidationPage(WizardSession& shared, WizardStep& standIn, QWidg
             f->LookupTarget = cmbfk->itemText(index);
     });
     connect(cmdhelpParent, &QPushButton::clicked, this, [this] { session().showFieldHelp(1); });
+    // The rule controls change the chosen field in place, above; the site preview follows.
+    for (QCheckBox* box : {chkNulls, chkCharacterCheck, chkLimits})
+        connect(box, &QCheckBox::toggled, &shared, &WizardSession::noteChoicesEdited);
+    for (QLineEdit* box : {txtCharacters, txtMin, txtMax})
+        connect(box, &QLineEdit::textChanged, &shared, &WizardSession::noteChoicesEdited);
+    connect(cmbfk, &QComboBox::activated, &shared, &WizardSession::noteChoicesEdited);
 }
 
 void ValidationPage::setupUi()

@@ -103,7 +103,13 @@ public:
     // chosen is removed, and the user is told which.
     void removeLookupsToUnchosenColumns(QWidget* parent);
 
+    // A step's control changed a choice (stored or not yet): the site preview follows.
+    void noteChoicesEdited() { emit choicesEdited(); }
+
 signals:
+    void choicesEdited();
+    // The stylesheet tools show or saved a stylesheet: the site preview shows it too.
+    void stylesheetEdited(const QByteArray& css);
     void tableSourceChanged();
     void connectionLost(const QString& reason);
     // Back was pressed on any step but the first.

@@ -49,3 +49,5 @@ QLineEdit* WizardStep::lineEdit(const char* name, QWidget* parent)
 {
     return named(new QLineEdit(parent), name);
 }
+
+void WizardStep::applyUnsaved(WizardChoices&) const {}

@@ -34,6 +34,9 @@ public:
     virtual WizardStep* pageShown();
     // Whether Back passes over this step on the way to the one before it.
     virtual bool skippedOnBack() const;
+    // Puts into `choices` what the step's controls show but Next has not stored yet, as far as
+    // that needs neither the server nor the user: the site preview shows the choices so.
+    virtual void applyUnsaved(WizardChoices& choices) const;
 
 protected:
     WizardSession& session() const { return m_session; }
