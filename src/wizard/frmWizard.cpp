@@ -200,11 +200,12 @@ void frmWizard::setupUi()
         return b;
     };
     cmdHelp = glyph("cmdHelp", QStringLiteral("Help"));
-    cmdPrevious = glyph("cmdPrevious", QStringLiteral("About"));
-    cmdNext = glyph("cmdNext", QStringLiteral("Next"));
+    // Made in the order they stand in the row, which is the order Tab visits them in.
     cmdPreview = glyph("cmdPreview", QStringLiteral("Preview"));
     cmdPreview->setToolTip(QStringLiteral("Show the site these choices generate, served on this computer"));
     cmdPreview->setEnabled(false);
+    cmdPrevious = glyph("cmdPrevious", QStringLiteral("About"));
+    cmdNext = glyph("cmdNext", QStringLiteral("Next"));
     auto* cancel = glyph("cmdCancel", QStringLiteral("Cancel"));
     cmdCancel = cancel;
     lblWaiting = named(new QLabel(QStringLiteral("Waiting for the server..."), this), "lblWaiting");
