@@ -390,20 +390,31 @@ function qm_foreign_keys(string $table): array
     return $out;
 }
 
-// The foreign keys of the database that point to a table, read once per request: per constraint,
-// the child table and its columns with the parent columns they refer to, in key order.
+// The foreign keys of the site's tables that point to a table, read once per request: per
+// constraint, the child table and its columns with the parent columns they refer to, in key order.
+// The site's tables are named in the query, so that the server opens only those to read their
+// keys, not every table of the database; the names are escaped through the connection (one
+// round trip).
 function qm_referencing_keys(string $parent): array
 {
+    global $db;
     static $cache = [];
     if (isset($cache[$parent])) {
         return $cache[$parent];
     }
-    $rows = qm_query('SELECT k.TABLE_NAME, k.CONSTRAINT_NAME, k.COLUMN_NAME, k.REFERENCED_COLUMN_NAME'
-        . ' FROM information_schema.KEY_COLUMN_USAGE AS k JOIN information_schema.REFERENTIAL_CONSTRAINTS AS r'
-        . ' ON r.CONSTRAINT_SCHEMA = k.CONSTRAINT_SCHEMA AND r.CONSTRAINT_NAME = k.CONSTRAINT_NAME'
-        . ' AND r.TABLE_NAME = k.TABLE_NAME'
-        . ' WHERE k.TABLE_SCHEMA = DATABASE() AND k.REFERENCED_TABLE_SCHEMA = DATABASE() AND k.REFERENCED_TABLE_NAME = ?'
-        . ' ORDER BY k.TABLE_NAME, k.CONSTRAINT_NAME, k.ORDINAL_POSITION', [$parent]);
+    $quote = function (string $text) use ($db): string {
+        return "'" . $db->real_escape_string($text) . "'";
+    };
+    // A name no table can have (not UTF-8, or beyond the characters the server's names use) is
+    // left out: the server refuses to compare its names with it.
+    $names = array_filter(array_unique(qm_table_names()), function (string $name): bool {
+        return preg_match('/^[\x{0}-\x{FFFF}]*$/u', $name) === 1;
+    });
+    $tables = implode(', ', array_map($quote, $names));
+    $rows = $tables === '' ? [] : qm_query('SELECT TABLE_NAME, CONSTRAINT_NAME, COLUMN_NAME, REFERENCED_COLUMN_NAME'
+        . ' FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN (' . $tables . ')'
+        . ' AND REFERENCED_TABLE_SCHEMA = DATABASE() AND REFERENCED_TABLE_NAME = ' . $quote($parent)
+        . ' ORDER BY TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION');
     $keys = [];
     foreach ($rows as $row) {
         $id = $row['TABLE_NAME'] . "\0" . $row['CONSTRAINT_NAME'];
