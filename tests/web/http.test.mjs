@@ -892,6 +892,15 @@ describe('connection', () => {
       assert.equal(r.status, 503);
       assert.match(r.text, /The database cannot be reached right now/);
       assert.doesNotMatch(r.text, /Access denied|wrong|\/tmp|mysqli/);
+      assert.match(srv.log, /cannot connect: Access denied/);
+      // A database the server does not have: the same page, and the log names the database.
+      other.configure(other.tables, {});
+      const file = `${other.dir}/database.php`;
+      fs.writeFileSync(file, fs.readFileSync(file, 'utf8').replace(/mysql_select_db\("[^"]*"/, 'mysql_select_db("qm_no_such_db"'));
+      const missing = await new Client(srv.base).get(`view.php?t=${T.customers}&k[]=1`);
+      assert.equal(missing.status, 503);
+      assert.match(missing.text, /The database cannot be reached right now/);
+      assert.match(srv.log, /cannot select the database: .*qm_no_such_db/);
       // With a login set the visitor meets the login page first, before any connection.
       other.setOptions({ Admin: 'boss', AdminPass: 'x' });
       breakPassword();
