@@ -77,7 +77,7 @@ if (!function_exists('mysql_connect')) {
         // The character set travels with the handshake: no extra round trip per page.
         mysqli_options($link, MYSQLI_SET_CHARSET_NAME, 'utf8mb4');
         $GLOBALS['qm_link'] = $link;
-        $GLOBALS['qm_unopened'] = [spl_object_id($link), $host, (string)$username, (string)$password, $port, $socket];
+        $GLOBALS['qm_unopened'][spl_object_id($link)] = [$host, (string)$username, (string)$password, $port, $socket];
         return $link;
     }
 
@@ -85,8 +85,8 @@ if (!function_exists('mysql_connect')) {
     // refuses (logged as it refused: the user, or the database).
     function qm_connect_to_database(mysqli $link, string $database): bool
     {
-        [, $host, $username, $password, $port, $socket] = $GLOBALS['qm_unopened'];
-        unset($GLOBALS['qm_unopened']);
+        [$host, $username, $password, $port, $socket] = $GLOBALS['qm_unopened'][spl_object_id($link)];
+        unset($GLOBALS['qm_unopened'][spl_object_id($link)]);
         try {
             $ok = @mysqli_real_connect($link, $host, $username, $password, $database, $port, $socket);
             $error = $ok ? '' : mysqli_connect_error();
@@ -110,7 +110,7 @@ if (!function_exists('mysql_connect')) {
         if (!($link instanceof mysqli)) {
             return false;
         }
-        if (isset($GLOBALS['qm_unopened']) && $GLOBALS['qm_unopened'][0] === spl_object_id($link)) {
+        if (isset($GLOBALS['qm_unopened'][spl_object_id($link)])) {
             $ok = qm_connect_to_database($link, (string)$database);
         } else {
             try {
