@@ -66,7 +66,9 @@ function qm_server_address(string $server): array
 }
 
 // The generated database.php calls mysql_connect and mysql_select_db, which PHP no longer has.
-// These stand-ins open the same connection through mysqli.
+// These stand-ins open the same connection through mysqli. mysql_connect only notes the server
+// and the user; mysql_select_db then connects with the database named in the handshake, which
+// spares every page the round trip of changing to it afterwards.
 if (!function_exists('mysql_connect')) {
     function mysql_connect($server = null, $username = null, $password = null)
     {
@@ -74,18 +76,30 @@ if (!function_exists('mysql_connect')) {
         $link = mysqli_init();
         // The character set travels with the handshake: no extra round trip per page.
         mysqli_options($link, MYSQLI_SET_CHARSET_NAME, 'utf8mb4');
+        $GLOBALS['qm_link'] = $link;
+        $GLOBALS['qm_unopened'][spl_object_id($link)] = [$host, (string)$username, (string)$password, $port, $socket];
+        return $link;
+    }
+
+    // Opens the connection mysql_connect noted, in the database given; false where the server
+    // refuses (logged as it refused: the user, or the database).
+    function qm_connect_to_database(mysqli $link, string $database): bool
+    {
+        [$host, $username, $password, $port, $socket] = $GLOBALS['qm_unopened'][spl_object_id($link)];
+        unset($GLOBALS['qm_unopened'][spl_object_id($link)]);
         try {
-            $ok = @mysqli_real_connect($link, $host, (string)$username, (string)$password, null, $port, $socket);
+            $ok = @mysqli_real_connect($link, $host, $username, $password, $database, $port, $socket);
+            $error = $ok ? '' : mysqli_connect_error();
+            $code = $ok ? 0 : mysqli_connect_errno();
         } catch (mysqli_sql_exception $e) {
-            error_log('quillmere site: cannot connect: ' . $e->getMessage());
-            return false;
+            [$ok, $error, $code] = [false, $e->getMessage(), $e->getCode()];
         }
         if (!$ok) {
-            error_log('quillmere site: cannot connect: ' . mysqli_connect_error());
-            return false;
+            // 1044 and 1049: the user may not use the database, or there is none of that name.
+            $what = in_array($code, [1044, 1049], true) ? 'cannot select the database: ' : 'cannot connect: ';
+            error_log('quillmere site: ' . $what . $error);
         }
-        $GLOBALS['qm_link'] = $link;
-        return $link;
+        return $ok;
     }
 
     function mysql_select_db($database, $link = null)
@@ -96,11 +110,15 @@ if (!function_exists('mysql_connect')) {
         if (!($link instanceof mysqli)) {
             return false;
         }
-        try {
-            $ok = @mysqli_select_db($link, (string)$database);
-        } catch (mysqli_sql_exception $e) {
-            error_log('quillmere site: cannot select the database: ' . $e->getMessage());
-            return false;
+        if (isset($GLOBALS['qm_unopened'][spl_object_id($link)])) {
+            $ok = qm_connect_to_database($link, (string)$database);
+        } else {
+            try {
+                $ok = @mysqli_select_db($link, (string)$database);
+            } catch (mysqli_sql_exception $e) {
+                error_log('quillmere site: cannot select the database: ' . $e->getMessage());
+                return false;
+            }
         }
         if ($ok) {
             $GLOBALS['qm_database_name'] = (string)$database;

@@ -14,6 +14,13 @@ function qm_ident(string $name): string
     return '`' . str_replace('`', '``', $name) . '`';
 }
 
+// A value as a quoted literal of a statement, escaped through the connection.
+function qm_literal(string $value): string
+{
+    global $db;
+    return "'" . $db->real_escape_string($value) . "'";
+}
+
 // ---------------------------------------------------------------------------------------------
 // Columns
 
@@ -390,20 +397,27 @@ function qm_foreign_keys(string $table): array
     return $out;
 }
 
-// The foreign keys of the database that point to a table, read once per request: per constraint,
-// the child table and its columns with the parent columns they refer to, in key order.
+// The foreign keys of the site's tables that point to a table, read once per request: per
+// constraint, the child table and its columns with the parent columns they refer to, in key order.
+// The site's tables are named in the query, so that the server opens only those to read their
+// keys, not every table of the database; the names are escaped through the connection (one
+// round trip).
 function qm_referencing_keys(string $parent): array
 {
     static $cache = [];
     if (isset($cache[$parent])) {
         return $cache[$parent];
     }
-    $rows = qm_query('SELECT k.TABLE_NAME, k.CONSTRAINT_NAME, k.COLUMN_NAME, k.REFERENCED_COLUMN_NAME'
-        . ' FROM information_schema.KEY_COLUMN_USAGE AS k JOIN information_schema.REFERENTIAL_CONSTRAINTS AS r'
-        . ' ON r.CONSTRAINT_SCHEMA = k.CONSTRAINT_SCHEMA AND r.CONSTRAINT_NAME = k.CONSTRAINT_NAME'
-        . ' AND r.TABLE_NAME = k.TABLE_NAME'
-        . ' WHERE k.TABLE_SCHEMA = DATABASE() AND k.REFERENCED_TABLE_SCHEMA = DATABASE() AND k.REFERENCED_TABLE_NAME = ?'
-        . ' ORDER BY k.TABLE_NAME, k.CONSTRAINT_NAME, k.ORDINAL_POSITION', [$parent]);
+    // A name no table can have (not UTF-8, or beyond the characters the server's names use) is
+    // left out: the server refuses to compare its names with it.
+    $names = array_filter(array_unique(qm_table_names()), function (string $name): bool {
+        return preg_match('/^[\x{0}-\x{FFFF}]*$/u', $name) === 1;
+    });
+    $tables = implode(', ', array_map('qm_literal', $names));
+    $rows = $tables === '' ? [] : qm_query('SELECT TABLE_NAME, CONSTRAINT_NAME, COLUMN_NAME, REFERENCED_COLUMN_NAME'
+        . ' FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN (' . $tables . ')'
+        . ' AND REFERENCED_TABLE_SCHEMA = DATABASE() AND REFERENCED_TABLE_NAME = ' . qm_literal($parent)
+        . ' ORDER BY TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION');
     $keys = [];
     foreach ($rows as $row) {
         $id = $row['TABLE_NAME'] . "\0" . $row['CONSTRAINT_NAME'];
@@ -709,12 +723,50 @@ function qm_key_where(array $tm, string $alias): string
     return implode(' AND ', $parts);
 }
 
+// Runs one statement whose values are escaped into its text (a round trip, where a prepared
+// statement takes two) and returns its rows with the values a prepared statement gives: FLOAT and
+// DOUBLE values as numbers, so that a page shows them as it always has (3.4E+38, not the server's
+// 3.4e38). With $params (values for ? placeholders) it runs as a prepared statement.
+function qm_query_numbers(string $sql, array $params = []): array
+{
+    global $db;
+    if (count($params) > 0) {
+        return qm_query($sql, $params);
+    }
+    $result = $db->query($sql);
+    $floats = [];
+    foreach ($result->fetch_fields() as $f) {
+        if ($f->type === MYSQLI_TYPE_FLOAT || $f->type === MYSQLI_TYPE_DOUBLE) {
+            $floats[] = $f->name;
+        }
+    }
+    $rows = [];
+    while ($row = $result->fetch_assoc()) {
+        foreach ($floats as $name) {
+            $row[$name] = $row[$name] === null ? null : (float)$row[$name];
+        }
+        $rows[] = $row;
+    }
+    $result->free();
+    return $rows;
+}
+
+// The condition that finds a record by its key, with the key's values as literals.
+function qm_key_literal_where(array $tm, string $alias, array $key): string
+{
+    $parts = [];
+    foreach ($tm['pk'] as $j => $k) {
+        $parts[] = $alias . '.' . qm_ident($k) . ' = ' . qm_literal((string)$key[$j]);
+    }
+    return implode(' AND ', $parts);
+}
+
 // One record by its key, or null. With $lock (inside a transaction) the row stays locked against
 // other writers until the transaction ends.
 function qm_fetch_record(array $tm, array $key, bool $lock = false): ?array
 {
-    $rows = qm_query('SELECT ' . qm_select_list($tm, 't', false) . ' FROM ' . qm_ident($tm['name'])
-        . ' AS t WHERE ' . qm_key_where($tm, 't') . ' LIMIT 1' . ($lock ? ' FOR UPDATE' : ''), $key);
+    $rows = qm_query_numbers('SELECT ' . qm_select_list($tm, 't', false) . ' FROM ' . qm_ident($tm['name'])
+        . ' AS t WHERE ' . qm_key_literal_where($tm, 't', $key) . ' LIMIT 1' . ($lock ? ' FOR UPDATE' : ''));
     return $rows ? $rows[0] : null;
 }
 

@@ -6,13 +6,18 @@ if (qm_flag('Form') && qm_flag('Edit')) {
     define('QM_FORMS', true);  // the record opens as its edit form
 }
 require __DIR__ . '/primary.php';
-require __DIR__ . '/clause.php';
-require __DIR__ . '/validator.php';
+// The helpers of lists (for the navigator and the child lists) and of forms are loaded where the
+// page comes to use them: a plain record view without either is spared compiling them in.
+if (defined('QM_FORMS')) {
+    require __DIR__ . '/validator.php';
+}
 
 // label => key (null where there is none) of the first, previous, next and last record in
-// primary key order.
+// primary key order. The ends are read in one statement and the neighbours in another (bound to
+// the record's key), each branch marked with its label: two statements instead of four.
 function qm_neighbour_keys(array $tm, array $key): array
 {
+    require_once __DIR__ . '/clause.php';
     $cols = $tm['pk'];
     $order = qm_order_sql($cols, 't', 'ASC');
     $reverse = qm_order_sql($cols, 't', 'DESC');
@@ -20,20 +25,21 @@ function qm_neighbour_keys(array $tm, array $key): array
     foreach ($cols as $j => $col) {
         $keyColumns[] = 't.' . qm_ident($col) . ' AS k' . $j;
     }
-    $select = 'SELECT ' . implode(', ', $keyColumns) . ' FROM ' . qm_ident($tm['name']) . ' AS t';
+    $select = function (string $label) use ($keyColumns, $tm): string {
+        return '(SELECT ' . qm_literal($label) . ' AS label, ' . implode(', ', $keyColumns) . ' FROM '
+            . qm_ident($tm['name']) . ' AS t';
+    };
     $beforeParams = [];
     $before = qm_keyset_sql($cols, $key, 't', '<', $beforeParams);
     $afterParams = [];
     $after = qm_keyset_sql($cols, $key, 't', '>', $afterParams);
-    $found = [
-        'First' => qm_query($select . ' ORDER BY ' . $order . ' LIMIT 1'),
-        'Previous' => qm_query($select . ' WHERE ' . $before . ' ORDER BY ' . $reverse . ' LIMIT 1', $beforeParams),
-        'Next' => qm_query($select . ' WHERE ' . $after . ' ORDER BY ' . $order . ' LIMIT 1', $afterParams),
-        'Last' => qm_query($select . ' ORDER BY ' . $reverse . ' LIMIT 1'),
-    ];
-    $keys = [];
-    foreach ($found as $label => $rows) {
-        $keys[$label] = $rows ? qm_row_key_params($tm, $rows[0]) : null;
+    $ends = qm_query($select('First') . ' ORDER BY ' . $order . ' LIMIT 1) UNION ALL '
+        . $select('Last') . ' ORDER BY ' . $reverse . ' LIMIT 1)');
+    $neighbours = qm_query($select('Previous') . ' WHERE ' . $before . ' ORDER BY ' . $reverse . ' LIMIT 1) UNION ALL '
+        . $select('Next') . ' WHERE ' . $after . ' ORDER BY ' . $order . ' LIMIT 1)', array_merge($beforeParams, $afterParams));
+    $keys = ['First' => null, 'Previous' => null, 'Next' => null, 'Last' => null];
+    foreach (array_merge($ends, $neighbours) as $row) {
+        $keys[$row['label']] = qm_row_key_params($tm, $row);
     }
     return $keys;
 }
@@ -42,15 +48,28 @@ const QM_CHILD_PER_PAGE = 5;  // records of a child table per page of the record
 const QM_CHILD_COLUMNS = 4;   // columns of a child table shown there
 
 // The values of a record's columns that a foreign key refers to, in key order; null where one is
-// NULL (then no child can point to the record by that key).
-function qm_referenced_values(array $tm, array $key, array $refs): ?array
+// NULL (then no child can point to the record by that key). Columns of the primary key are taken
+// from the record as read; others are read for it.
+function qm_referenced_values(array $tm, array $key, array $record, array $refs): ?array
 {
+    $values = [];
+    foreach ($refs as $ref) {
+        $j = array_search($ref, $tm['pk'], true);
+        if ($j === false) {
+            $values = null;
+            break;
+        }
+        $values[] = $record['k' . $j];
+    }
+    if ($values !== null) {
+        return $values;
+    }
     $parts = [];
     foreach ($refs as $j => $ref) {
         $parts[] = 'p.' . qm_ident($ref) . ' AS r' . $j;
     }
-    $rows = qm_query('SELECT ' . implode(', ', $parts) . ' FROM ' . qm_ident($tm['name']) . ' AS p WHERE '
-        . qm_key_where($tm, 'p') . ' LIMIT 1', $key);
+    $rows = qm_query_numbers('SELECT ' . implode(', ', $parts) . ' FROM ' . qm_ident($tm['name']) . ' AS p WHERE '
+        . qm_key_literal_where($tm, 'p', $key) . ' LIMIT 1');
     if (!$rows || in_array(null, $rows[0], true)) {
         return null;
     }
@@ -95,27 +114,30 @@ function qm_child_links(array $tm, array $key, array $ctm, array $fk, array $val
 
 // One page of the records of a child table that point to this record by one foreign key (all its
 // columns matched), with the child's first few columns; null where the record has a NULL in the key.
-function qm_child_list(array $tm, array $key, array $ctm, array $fk, int $n): ?array
+function qm_child_list(array $tm, array $key, array $record, array $ctm, array $fk, int $n): ?array
 {
-    $values = qm_referenced_values($tm, $key, $fk['refs']);
+    require_once __DIR__ . '/clause.php';
+    $values = qm_referenced_values($tm, $key, $record, $fk['refs']);
     if ($values === null) {
         return null;
     }
     $conditions = [];
-    foreach ($fk['columns'] as $c) {
-        $conditions[] = 't.' . qm_ident($c) . ' = ?';
+    foreach ($fk['columns'] as $i => $c) {
+        $conditions[] = 't.' . qm_ident($c) . ' = ' . qm_literal((string)$values[$i]);
     }
-    [$where, $params] = qm_hook_conditions($ctm['name'], implode(' AND ', $conditions), $values);
+    [$where, $params] = qm_hook_conditions($ctm['name'], implode(' AND ', $conditions), []);
     $p = qm_child_pages()[$n] ?? 1;
     $shown = ['fields' => array_slice($ctm['fields'], 0, QM_CHILD_COLUMNS)] + $ctm;
-    $rows = qm_query('SELECT ' . qm_select_list($shown, 't', true) . ' FROM ' . qm_ident($ctm['name']) . ' AS t WHERE '
-        . $where . ' ORDER BY ' . qm_order_sql(qm_order_columns($ctm, null), 't', 'ASC')
+    $rows = qm_query_numbers('SELECT ' . qm_select_list($shown, 't', true) . ' FROM ' . qm_ident($ctm['name'])
+        . ' AS t WHERE ' . $where . ' ORDER BY ' . qm_order_sql(qm_order_columns($ctm, null), 't', 'ASC')
         . ' LIMIT ' . (($p - 1) * QM_CHILD_PER_PAGE) . ', ' . (QM_CHILD_PER_PAGE + 1), $params);
     $more = count($rows) > QM_CHILD_PER_PAGE;
     if ($more) {
         array_pop($rows);
     }
-    $total = qm_count_upto($ctm['name'], QM_COUNT_LIMIT, $where, $params);
+    // A page that ends the list tells how many records there are without counting them.
+    $total = !$more && ($p === 1 || count($rows) > 0) ? ($p - 1) * QM_CHILD_PER_PAGE + count($rows)
+        : qm_count_upto($ctm['name'], QM_COUNT_LIMIT, $where, $params);
     return [
         'n' => $n,
         'table' => $ctm['name'],
@@ -132,7 +154,7 @@ function qm_child_list(array $tm, array $key, array $ctm, array $fk, int $n): ?a
 // The child lists of a record: one per foreign key of another table of the site that points to
 // this record's table ($ChildRecords = False switches them off). A child table the server cannot
 // open, or without a column to show, is left out.
-function qm_child_lists(array $tm, array $key): array
+function qm_child_lists(array $tm, array $key, array $record): array
 {
     $lists = [];
     if (!qm_flag_or_on('ChildRecords')) {
@@ -145,7 +167,7 @@ function qm_child_lists(array $tm, array $key): array
                 || count(array_diff($fk['columns'], array_keys($columns))) > 0) {
                 continue;
             }
-            $list = qm_child_list($tm, $key, qm_table((string)$ci), $fk, count($lists));
+            $list = qm_child_list($tm, $key, $record, qm_table((string)$ci), $fk, count($lists));
             if ($list !== null) {
                 $lists[] = $list;
             }
@@ -207,7 +229,7 @@ $request = qm_record_request('View', 'Viewing records is not allowed.');
 if (qm_flag('Form') && qm_flag('Edit')) {
     qm_page_start('Record of ' . $tm['name']);
     qm_render_form($tm, 'edit', qm_record_values($tm, $record), [], $key, $record);
-    qm_child_lists_markup(qm_child_lists($tm, $key));
+    qm_child_lists_markup(qm_child_lists($tm, $key, $record));
     qm_page_end();
     exit;
 }
@@ -229,7 +251,7 @@ if (qm_flag('Delete')) {
     $actions[] = ['Delete', qm_url('delete.php', $recordParams), 'DeleteRecord'];
 }
 $listUrl = qm_url('tablelist.php', ['t' => $ti]);
-$children = qm_child_lists($tm, $key);
+$children = qm_child_lists($tm, $key, $record);
 // label => link, or null where it would lead nowhere or back to this record.
 $navigator = null;
 if (qm_flag('Navigator')) {

@@ -794,23 +794,40 @@ function childRows(html, table) {
 }
 
 describe('child records on the record view', () => {
-  it('match every column of a composite key, and only tables of the site, while $ChildRecords allows', async () => {
+  it('match every column of a composite key or a unique column, and only tables of the site, while $ChildRecords allows', async () => {
     db.exec(`CREATE TABLE line_notes (id INT NOT NULL AUTO_INCREMENT PRIMARY KEY, order_id INT UNSIGNED NOT NULL,
         line_no SMALLINT UNSIGNED NOT NULL, note VARCHAR(40) NOT NULL,
         CONSTRAINT fk_notes_line FOREIGN KEY (order_id, line_no) REFERENCES order_lines (order_id, line_no)) ENGINE=InnoDB;
-      INSERT INTO line_notes (order_id, line_no, note) VALUES (1, 1, 'one a'), (1, 2, 'two'), (2, 1, 'other order'), (1, 1, 'one b');`);
+      INSERT INTO line_notes (order_id, line_no, note) VALUES (1, 1, 'one a'), (1, 2, 'two'), (2, 1, 'other order'), (1, 1, 'one b');
+      CREATE TABLE codes (id INT NOT NULL PRIMARY KEY, code VARCHAR(10) NOT NULL, UNIQUE KEY (code)) ENGINE=InnoDB;
+      CREATE TABLE code_uses (id INT NOT NULL PRIMARY KEY, code VARCHAR(10) NOT NULL, weight DOUBLE NULL,
+        CONSTRAINT fk_uses_code FOREIGN KEY (code) REFERENCES codes (code)) ENGINE=InnoDB;
+      INSERT INTO codes VALUES (1, 'A-1'), (2, 'B''2');
+      INSERT INTO code_uses VALUES (10, 'B''2', 1e20), (11, 'A-1', 2), (12, 'B''2', NULL);`);
     const shop = site.tables;
     try {
       const notes = { name: 'line_notes', fields: [{ name: 'id' }, { name: 'order_id' }, { name: 'line_no' }, { name: 'note' }] };
       const withNotes = [...shop, notes];
-      site.configure(withNotes, { FK: true });
+      site.configure([...withNotes, { name: 'codes', fields: [{ name: 'id' }, { name: 'code' }] },
+        { name: 'code_uses', fields: [{ name: 'id' }, { name: 'code' }, { name: 'weight' }] }], { FK: true });
       const c = new Client(php.base);
       const view = (await c.get(`view.php?t=${T.order_lines}&k[]=1&k[]=1`)).text;
       assert.deepEqual(childRows(view, 'line_notes').map((r) => r.slice(0, 4)), [['1', '1', '1', 'one a'], ['4', '1', '1', 'one b']]);
       assert.match(view, /<a href="add\.php\?t=10&amp;f%5B1%5D=1&amp;f%5B2%5D=1" class="ChildAdd">/);
+      const second = (await c.get(`view.php?t=${T.order_lines}&k[]=1&k[]=2`)).text;
+      assert.deepEqual(childRows(second, 'line_notes').map((r) => r.slice(0, 4)), [['2', '1', '2', 'two']]);
+      // Past its last page a list still counts its records.
+      assert.match((await c.get(`view.php?t=${T.order_lines}&k[]=1&k[]=1&cp[0]=9`)).text, /<p class="Summary">2 records &middot; page 9 of 1<\/p>/);
+      // A key to a unique column that is not the primary key; a DOUBLE shows as on the record view.
+      const code = (await c.get('view.php?t=11&k[]=2')).text;
+      assert.deepEqual(childRows(code, 'code_uses').map((r) => r.slice(0, 3)), [['10', "B'2", '1.0E+20'], ['12', "B'2", 'NULL']]);
+      assert.match(code, /<a href="add\.php\?t=12&amp;f%5B1%5D=B%272" class="ChildAdd">/);
       const orderView = (await c.get(`view.php?t=${T.orders}&k[]=1`)).text;
       assert.deepEqual(childRows(orderView, 'order_lines').map((r) => r[1]),
         db.exec('SELECT line_no FROM order_lines WHERE order_id = 1 ORDER BY line_no').map((r) => r[0]));
+      // A table name of config.php that no table of the server can have changes nothing.
+      site.configure([...withNotes, { name: 'gone\u{1F600}', fields: [{ name: 'id' }] }], { FK: true });
+      assert.deepEqual(childRows((await c.get(`view.php?t=${T.orders}&k[]=1`)).text, 'order_lines'), childRows(orderView, 'order_lines'));
       site.configure(withNotes, { FK: true, Add: false });
       assert.doesNotMatch((await c.get(`view.php?t=${T.order_lines}&k[]=1&k[]=1`)).text, /ChildAdd/);
       site.configure(shop, { FK: true });
@@ -821,7 +838,7 @@ describe('child records on the record view', () => {
       noPhpProblems();
     } finally {
       site.configure(shop, { FK: true });
-      db.exec('DROP TABLE line_notes');
+      db.exec('DROP TABLE line_notes, code_uses, codes');
     }
   });
 });
@@ -929,6 +946,15 @@ describe('connection', () => {
       assert.equal(r.status, 503);
       assert.match(r.text, /The database cannot be reached right now/);
       assert.doesNotMatch(r.text, /Access denied|wrong|\/tmp|mysqli/);
+      assert.match(srv.log, /cannot connect: Access denied/);
+      // A database the server does not have: the same page, and the log names the database.
+      other.configure(other.tables, {});
+      const file = `${other.dir}/database.php`;
+      fs.writeFileSync(file, fs.readFileSync(file, 'utf8').replace(/mysql_select_db\("[^"]*"/, 'mysql_select_db("qm_no_such_db"'));
+      const missing = await new Client(srv.base).get(`view.php?t=${T.customers}&k[]=1`);
+      assert.equal(missing.status, 503);
+      assert.match(missing.text, /The database cannot be reached right now/);
+      assert.match(srv.log, /cannot select the database: .*qm_no_such_db/);
       // With a login set the visitor meets the login page first, before any connection.
       other.setOptions({ Admin: 'boss', AdminPass: 'x' });
       breakPassword();

@@ -19,7 +19,7 @@ const typedTable = `
     code CHAR(3) NOT NULL, note VARCHAR(1000) NULL, twice INT AS (tiny * 2) VIRTUAL
   ) ENGINE=InnoDB;
   INSERT INTO typed (big, ubig, tiny, ratio, wide, dbl, stamp, fine, dur, zero, code, note) VALUES
-    (-9007199254740993, 18446744073709551615, 7, 12.345, 123456789012345678.25, 2.5, '2026-02-03 04:05:06.789',
+    (-9007199254740993, 18446744073709551615, 7, 12.345, 123456789012345678.25, 1e20, '2026-02-03 04:05:06.789',
      '2026-02-03 04:05:06.123456', '838:59:59', '0000-00-00', 'abc', 'x');
   CREATE TABLE writes (n INT NOT NULL);
   INSERT INTO writes VALUES (0);
@@ -101,6 +101,7 @@ const expected = [
   ['typed', 'add', 13, 'output text='],
   ['typed', '1', 1, 'input type=text value=-9007199254740993'],
   ['typed', '1', 2, 'input type=text value=18446744073709551615'],
+  ['typed', '1', 6, 'input type=number value=1.0E+20'],
   ['typed', '1', 7, 'input type=datetime-local value=2026-02-03T04:05:06.789'],
   ['typed', '1', 8, 'input type=text value=2026-02-03\u00a004:05:06.123456'],
   ['typed', '1', 9, 'input type=text value=838:59:59'],
