@@ -2,6 +2,7 @@
 // Back, Cancel, Help, About and closing the window.
 #include "wizard/frmWizard.h"
 
+#include "common/ProgramFolder.h"
 #include "controls/GlyphButton.h"
 #include "dialogs/ComboLists.h"
 #include "dialogs/NamedWidgets.h"
@@ -106,7 +107,7 @@ void saveGeometryOf(const QWidget& window)
 
 frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
     : QWidget(parent),
-      m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder),
+      m_programFolder(programFolder.isEmpty() ? ProgramFolder::dataFolder() : programFolder),
       m_main(m_programFolder),
       m_session(m_choices, m_main, m_programFolder, this)
 {
