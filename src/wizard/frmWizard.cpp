@@ -7,6 +7,7 @@
 #include "dialogs/ComboLists.h"
 #include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
+#include "wizard/ApplicationIcon.h"
 #include "wizard/steps/AppearancePage.h"
 #include "wizard/steps/ConnectionPage.h"
 #include "wizard/steps/FieldsPage.h"
@@ -452,6 +453,9 @@ void frmWizard::ShowAbout()
     about.setObjectName(QStringLiteral("frmAbout"));
     about.setWindowTitle(QStringLiteral("About Quillmere"));
     auto* layout = new QVBoxLayout(&about);
+    auto* icon = new QLabel(&about);
+    icon->setObjectName(QStringLiteral("lblIcon"));
+    icon->setPixmap(ApplicationIcon().pixmap(QSize(64, 64), about.devicePixelRatioF()));
     auto* name = new QLabel(QStringLiteral("<h2>Quillmere</h2>"), &about);
     auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(QM_VERSION)), &about);
     version->setObjectName(QStringLiteral("lblVersion"));
@@ -462,8 +466,15 @@ void frmWizard::ShowAbout()
     text->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
     connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
-    layout->addWidget(name);
-    layout->addWidget(version);
+    // The icon at the left of the name and the version.
+    auto* top = new QHBoxLayout;
+    auto* title = new QVBoxLayout;
+    title->addWidget(name);
+    title->addWidget(version);
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addSpacing(8);
+    top->addLayout(title, 1);
+    layout->addLayout(top);
     layout->addWidget(text);
     layout->addWidget(buttons);
     // Fixed at the height its wrapped text needs at this width, so it cannot be shrunk to cut the text.
