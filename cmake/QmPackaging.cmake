@@ -28,8 +28,7 @@ install(FILES ${qm_top_data} "${QM_PROGRAM_DIR}/Quillmere OnLine Help.qch"
 
 install(FILES ${qm_packaging}/quillmere.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT quillmere)
-configure_file(${qm_packaging}/quillmere.metainfo.xml.in ${qm_packaging_built}/quillmere.metainfo.xml @ONLY)
-install(FILES ${qm_packaging_built}/quillmere.metainfo.xml
+install(FILES ${qm_packaging}/quillmere.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT quillmere)
 install(FILES ${QM_ICON_SVG}
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT quillmere)
