@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMap>
+#include <QPluginLoader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -162,6 +163,13 @@ TEST_F(Packages, EachPackageHoldsItsFiles)
         for (const QString& file : e.files)
             EXPECT_TRUE(contents.out.contains(QStringLiteral(" ./usr/") + file)) << e.package << " lacks " << file.toStdString();
     }
+
+    // Designer can load the picture button's plugin from where the package puts it (Meterling's
+    // needs its library: the project built against Meterling loads it).
+    QPluginLoader plugin(installed(designer + QStringLiteral("/libqm_controls_designer.so")));
+    EXPECT_TRUE(plugin.load()) << plugin.errorString().toStdString();
+    EXPECT_EQ(plugin.metaData().value(QStringLiteral("IID")).toString(),
+              QStringLiteral("org.qt-project.Qt.QDesignerCustomWidgetInterface"));
 
     // The PNG icons are the size their folder says.
     for (const int size : {48, 256}) {
