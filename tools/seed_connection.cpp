@@ -10,6 +10,9 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // The wizard's name, so that a program folder it may not write sends the file where the wizard
+    // looks: ~/.config/Quillmere/sql.ini.
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
     const QStringList args = app.arguments();
     if (args.size() != 6) {
         std::fprintf(stderr, "usage: qm_seed_connection PROGRAM_FOLDER NAME SERVER USER PASSWORD\n");

@@ -20,8 +20,16 @@ set(prefix ${WORK_DIR}/prefix)
 set(consumer_build ${WORK_DIR}/consumer-build)
 file(REMOVE_RECURSE ${WORK_DIR})
 
-run_step("install into ${prefix}"
-  ${CMAKE_COMMAND} --install ${METERLING_BINARY_DIR} --prefix ${prefix} --component Meterling)
+# The library, what a developer builds against and the Designer plugin: one install component
+# when Meterling is built alone, one each when the whole tree packages them apart.
+if(NOT COMPONENTS)
+  set(COMPONENTS Meterling)
+endif()
+list(REMOVE_DUPLICATES COMPONENTS)
+foreach(component IN LISTS COMPONENTS)
+  run_step("install ${component} into ${prefix}"
+    ${CMAKE_COMMAND} --install ${METERLING_BINARY_DIR} --prefix ${prefix} --component ${component})
+endforeach()
 
 file(GLOB_RECURSE installed RELATIVE ${prefix} ${prefix}/*)
 foreach(expected

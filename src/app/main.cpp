@@ -2,6 +2,7 @@
 // (quillmere regenerate DIR, quillmere check DIR) or an option, runs it without a window.
 #include "cli/CommandLine.h"
 #include "controls/ContrastStyle.h"
+#include "wizard/ApplicationIcon.h"
 #include "wizard/frmWizard.h"
 
 #include <QApplication>
@@ -22,6 +23,9 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    // Every window's icon; the desktop entry names the same icon for the launcher and the task bar.
+    QApplication::setWindowIcon(ApplicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmere"));
     // The platform's own style when it has one; the plain "windows" style, which Qt falls back to
     // when a platform names none, looks dated, and Fusion replaces it. Either way check boxes get
     // edges that stand out in a dark palette.

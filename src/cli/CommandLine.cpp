@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "common/ProgramFolder.h"
 #include "generator/GenerationLog.h"
 #include "generator/SiteReader.h"
 #include "generator/phpCreator.h"
@@ -167,7 +168,7 @@ int Run(const QStringList& arguments)
 
     const QString folder = positional.at(1);
     if (command == QLatin1String("regenerate"))
-        return Regenerate(folder, QCoreApplication::applicationDirPath());
+        return Regenerate(folder, ProgramFolder::dataFolder());
     return Check(folder);
 }
 

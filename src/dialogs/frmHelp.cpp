@@ -1,5 +1,6 @@
 #include "dialogs/frmHelp.h"
 
+#include "common/ProgramFolder.h"
 #include "dialogs/HTMLHelpViewer.h"
 #include "dialogs/UserDialogs.h"
 
@@ -44,7 +45,7 @@ const QString kLookupBody =
 
 frmHelp::frmHelp(QWidget* parent)
     : QDialog(parent),
-      m_helpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Quillmere OnLine Help.qch"))
+      m_helpFile(ProgramFolder::dataFolder() + QStringLiteral("/Quillmere OnLine Help.qch"))
 {
     setupUi();
 }

@@ -1,5 +1,6 @@
 #include "stylesheet/frmCSS.h"
 
+#include "common/ProgramFolder.h"
 #include "common/SafeFile.h"
 #include "dialogs/UserDialogs.h"
 #include "stylesheet/ColorPicture.h"
@@ -65,7 +66,7 @@ void setSwatch(QFrame* frame, const QColor& color)
 
 frmCSS::frmCSS(const QString& programFolder, QWidget* parent)
     : QDialog(parent),
-      m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder),
+      m_programFolder(programFolder.isEmpty() ? ProgramFolder::dataFolder() : programFolder),
       m_sheet(m_programFolder)
 {
     setupUi();

@@ -27,7 +27,8 @@ class frmCSS : public QDialog {
 
 public:
     // `programFolder` holds cssview.html and is where a bare stylesheet name lives; empty means
-    // the folder of the executable. Nothing is written there but the stylesheet on OK.
+    // the program's data folder (ProgramFolder::dataFolder). Nothing is written there but the
+    // stylesheet on OK.
     explicit frmCSS(const QString& programFolder = {}, QWidget* parent = nullptr);
     ~frmCSS() override;
 

@@ -1,5 +1,6 @@
 #include "stylesheet/frmCSSBuilder.h"
 
+#include "common/ProgramFolder.h"
 #include "common/SafeFile.h"
 #include "dialogs/UserDialogs.h"
 #include "stylesheet/UpDown.h"
@@ -24,7 +25,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 frmCSSBuilder::frmCSSBuilder(const QString& saveFolder, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      m_saveFolder(saveFolder.isEmpty() ? QCoreApplication::applicationDirPath() : saveFolder)
+      m_saveFolder(saveFolder.isEmpty() ? ProgramFolder::dataFolder() : saveFolder)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setupUi();

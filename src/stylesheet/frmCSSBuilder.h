@@ -23,7 +23,7 @@ class frmCSSBuilder : public QWidget {
 
 public:
     // `saveFolder` is where the Save As dialog starts until a file has been saved; empty means
-    // the folder of the executable.
+    // the program's data folder (ProgramFolder::dataFolder).
     explicit frmCSSBuilder(const QString& saveFolder = {}, QWidget* parent = nullptr);
 
     // A colour value with red in bits 0 to 7, green in bits 8 to 15 and blue in bits 16 to 23

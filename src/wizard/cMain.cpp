@@ -1,7 +1,12 @@
 #include "wizard/cMain.h"
 
+#include "common/ProgramFolder.h"
 #include "wizard/File_enc.h"
 #include "wizard/modINI.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -77,9 +82,40 @@ WizardChoices cMain::NewWizardChoices() const
 
 cMain::cMain(const QString& programFolder) : m_programFolder(programFolder) {}
 
+namespace {
+
+// A folder that no one may write to counts as read-only also for the superuser, who could
+// write there anyway.
+bool keepsItsOwnSettings(const QString& folder)
+{
+    const QFileInfo info(folder);
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return info.isDir() && info.isWritable() && (info.permissions() & anyWrite)
+           && !ProgramFolder::isInstalledDataFolder(folder);
+}
+
+QString userIniFile()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/sql.ini");
+}
+
+}  // namespace
+
 QString cMain::IniFile() const
 {
-    return m_programFolder + QStringLiteral("/sql.ini");
+    const QString beside = m_programFolder + QStringLiteral("/sql.ini");
+    if (keepsItsOwnSettings(m_programFolder))
+        return beside;
+    const QString own = userIniFile();
+    return own.isEmpty() ? beside : own;
+}
+
+QString cMain::readIniFile() const
+{
+    const QString file = IniFile();
+    const QString beside = m_programFolder + QStringLiteral("/sql.ini");
+    return file != beside && !QFileInfo::exists(file) && QFileInfo::exists(beside) ? beside : file;
 }
 
 namespace {
@@ -127,12 +163,12 @@ int16_t countSavedConnections(const IniDocument& ini)
 
 int16_t cMain::CountSavedConnections() const
 {
-    return countSavedConnections(IniDocument::read(IniFile()));
+    return countSavedConnections(IniDocument::read(readIniFile()));
 }
 
 QList<SavedConnection> cMain::LoadSavedConnections() const
 {
-    const IniDocument ini = IniDocument::read(IniFile());
+    const IniDocument ini = IniDocument::read(readIniFile());
     const int n = countSavedConnections(ini);
     QList<SavedConnection> list(n + 1);
     for (int i = 1; i <= n; ++i) {
@@ -152,7 +188,7 @@ QList<SavedConnection> cMain::LoadSavedConnections() const
 SaveOutcome cMain::SaveConnection(const SavedConnection& connection) const
 {
     const QString file = IniFile();
-    IniDocument ini = IniDocument::read(file);
+    IniDocument ini = IniDocument::read(readIniFile());
     const int16_t number = static_cast<int16_t>(countSavedConnections(ini) + 1);
     const QString section = sectionName(number);
     const QByteArray scrambled = ScrambleBytes(connection.Password.toLocal8Bit(), kPasswordKey);
@@ -164,7 +200,13 @@ SaveOutcome cMain::SaveConnection(const SavedConnection& connection) const
     // A section reused after a gap may still hold the hexadecimal form of an older password.
     if (!plain || !ini.bytes(section, kPasswordHexKey).isEmpty())
         ini.setBytes(section, kPasswordHexKey, plain ? QByteArray() : scrambled.toHex());
-    const QString failure = ini.write(file);
+    // The user's own file holds scrambled passwords: only its owner may read it.
+    QFileDevice::Permissions permissions;
+    if (file != m_programFolder + QStringLiteral("/sql.ini")) {
+        QDir().mkpath(QFileInfo(file).path());
+        permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    }
+    const QString failure = ini.write(file, permissions);
     return {failure.isEmpty() ? number : int16_t(0), failure};
 }
 

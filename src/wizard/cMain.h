@@ -25,9 +25,15 @@ struct SaveOutcome {
 
 class cMain {
 public:
-    // `programFolder` holds sql.ini.
+    // `programFolder` holds sql.ini when the program may write there (a build tree or a portable
+    // copy); otherwise the user's own sql.ini is used (see IniFile).
     explicit cMain(const QString& programFolder = {});
 
+    // The sql.ini a save writes: the program folder's when that folder is writable and not an
+    // installed program's shared data folder, else the user's configuration folder's
+    // (~/.config/Quillmere/sql.ini), made on the first save and readable by the user alone.
+    // Until that file exists, connections are read from the program folder's sql.ini, and the
+    // first save carries them over.
     QString IniFile() const;
 
     // Saved connection i is the section "Connection<i>"; the list ends before the first number
@@ -53,6 +59,9 @@ public:
     WizardChoices NewWizardChoices() const;
 
 private:
+    // The sql.ini connections are read from.
+    QString readIniFile() const;
+
     QString m_programFolder;
 };
 

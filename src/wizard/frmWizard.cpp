@@ -2,10 +2,12 @@
 // Back, Cancel, Help, About and closing the window.
 #include "wizard/frmWizard.h"
 
+#include "common/ProgramFolder.h"
 #include "controls/GlyphButton.h"
 #include "dialogs/ComboLists.h"
 #include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
+#include "wizard/ApplicationIcon.h"
 #include "wizard/cDB.h"
 #include "wizard/preview/frmPreview.h"
 #include "wizard/steps/AppearancePage.h"
@@ -108,7 +110,7 @@ void saveGeometryOf(const QWidget& window)
 
 frmWizard::frmWizard(const QString& programFolder, QWidget* parent)
     : QWidget(parent),
-      m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder),
+      m_programFolder(programFolder.isEmpty() ? ProgramFolder::dataFolder() : programFolder),
       m_main(m_programFolder),
       m_session(m_choices, m_main, m_programFolder, this)
 {
@@ -557,6 +559,9 @@ void frmWizard::ShowAbout()
     about.setObjectName(QStringLiteral("frmAbout"));
     about.setWindowTitle(QStringLiteral("About Quillmere"));
     auto* layout = new QVBoxLayout(&about);
+    auto* icon = new QLabel(&about);
+    icon->setObjectName(QStringLiteral("lblIcon"));
+    icon->setPixmap(ApplicationIcon().pixmap(QSize(64, 64), about.devicePixelRatioF()));
     auto* name = new QLabel(QStringLiteral("<h2>Quillmere</h2>"), &about);
     auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(QM_VERSION)), &about);
     version->setObjectName(QStringLiteral("lblVersion"));
@@ -567,8 +572,15 @@ void frmWizard::ShowAbout()
     text->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
     connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
-    layout->addWidget(name);
-    layout->addWidget(version);
+    // The icon at the left of the name and the version.
+    auto* top = new QHBoxLayout;
+    auto* title = new QVBoxLayout;
+    title->addWidget(name);
+    title->addWidget(version);
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addSpacing(8);
+    top->addLayout(title, 1);
+    layout->addLayout(top);
     layout->addWidget(text);
     layout->addWidget(buttons);
     // Fixed at the height its wrapped text needs at this width, so it cannot be shrunk to cut the text.

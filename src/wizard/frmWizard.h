@@ -33,8 +33,9 @@ class frmWizard : public QWidget {
     Q_OBJECT
 
 public:
-    // `programFolder` is where sql.ini, the templates, the stylesheets and the help file live;
-    // empty means the folder of the executable.
+    // `programFolder` is where the templates, the stylesheets and the help file live, and sql.ini
+    // when it may be written (cMain::IniFile); empty means the program's data folder: the folder
+    // of the executable, or an installed program's share/quillmere.
     explicit frmWizard(const QString& programFolder = {}, QWidget* parent = nullptr);
     ~frmWizard() override;
 

@@ -202,7 +202,7 @@ void IniDocument::setText(const QString& section, const QString& key, const QStr
     setBytes(section, key, value.toLocal8Bit());
 }
 
-QString IniDocument::write(const QString& file) const
+QString IniDocument::write(const QString& file, QFileDevice::Permissions permissions) const
 {
     // A file that exists but could not be read is not replaced by what little is known of it.
     if (!m_readFailure.isEmpty())
@@ -210,7 +210,7 @@ QString IniDocument::write(const QString& file) const
     QByteArray out = m_byteOrderMark;
     for (const Line& l : m_lines)
         out += l.text + l.ending;
-    return writeWholeFile(file, out);
+    return writeWholeFile(file, out, permissions);
 }
 
 QString ReadIniValue(const QString& section, const QString& key, const QString& file)

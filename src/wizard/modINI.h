@@ -5,6 +5,7 @@
 // at most 254 bytes are read back, and lines are written with CR LF.
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -34,8 +35,9 @@ public:
     void setText(const QString& section, const QString& key, const QString& value);
 
     // Replaces the file with the document, or leaves it exactly as it was. Returns an empty text
-    // on success, otherwise the reason.
-    QString write(const QString& file) const;
+    // on success, otherwise the reason. `permissions`, when given, are the file's (see
+    // writeWholeFile).
+    QString write(const QString& file, QFileDevice::Permissions permissions = {}) const;
 
 private:
     // One line without its line break, and the break itself ("\r\n", "\n", "\r" or none for a

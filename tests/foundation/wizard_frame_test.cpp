@@ -5,6 +5,7 @@
 #include "wizard/frmWizard.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -205,7 +206,16 @@ TEST_F(WizardFrame, NextOnStep1BeforeConnectAsksToConnect)
 
 TEST_F(WizardFrame, BackOnStep1OpensAboutAndStaysOnStep1)
 {
+    // About shows the program's icon.
+    QImage icon;
+    dialogs.modalHandlers[QStringLiteral("frmAbout")] = [&icon](QDialog& about) {
+        if (auto* label = about.findChild<QLabel*>(QStringLiteral("lblIcon")))
+            icon = label->pixmap().toImage();
+        return int(QDialog::Accepted);
+    };
     click("cmdPrevious");
+    EXPECT_EQ(icon.deviceIndependentSize(), QSizeF(64, 64));
+    EXPECT_EQ(qAlpha(icon.pixel(icon.width() / 2, icon.height() / 2)), 255) << "the icon is not drawn";
     EXPECT_EQ(dialogs.modals, QStringList{QStringLiteral("frmAbout")});
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(wizard.Choices().CurrentStep, 1);

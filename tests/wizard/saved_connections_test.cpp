@@ -3,8 +3,10 @@
 #include "wizard/cMain.h"
 #include "wizard/modINI.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -204,4 +206,72 @@ TEST_F(SavedConnections, ManyConnectionsCostOneReadAndOneWriteOfTheFile)
     EXPECT_LT(read3 - read2, size + slack);
     EXPECT_LT(written3 - written2, size + slack);
     EXPECT_EQ(main.CountSavedConnections(), n + 1);
+}
+
+// Where sql.ini is kept: beside the program when its folder may be written; otherwise (a read-only
+// folder, an installed program's shared data folder) in the user's configuration folder, readable
+// by the user alone, taking over what the program folder's sql.ini held.
+TEST(SavedConnectionsPlace, ReadOnlyOrInstalledProgramFoldersSaveInTheUsersConfigurationFolder)
+{
+    QTemporaryDir root;
+    const QString config = root.filePath(QStringLiteral("config"));
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const QString oldName = QCoreApplication::applicationName();
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
+    const QString userIni = config + QStringLiteral("/Quillmere/sql.ini");
+    const QByteArray shipped = "[Connection1]\r\nConnName=shipped\r\nSQL=h0\r\nLogin=u\r\nPassword=\r\n";
+
+    struct Case {
+        const char* name;
+        QString folder;
+        bool readOnly;
+        bool ownSettings;
+    };
+    const QString prefix = root.filePath(QStringLiteral("usr"));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    QFile program(prefix + QStringLiteral("/bin/quillmere"));
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const Case cases[] = {
+        {"writable", root.filePath(QStringLiteral("portable")), false, true},
+        {"read-only", root.filePath(QStringLiteral("readonly")), true, false},
+        {"installed", prefix + QStringLiteral("/share/quillmere"), false, false},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(userIni);
+        ASSERT_TRUE(QDir().mkpath(c.folder));
+        const QString beside = c.folder + QStringLiteral("/sql.ini");
+        {
+            QFile f(beside);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(shipped);
+        }
+        if (c.readOnly)
+            QFile::setPermissions(c.folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const cMain main(c.folder);
+        EXPECT_EQ(main.IniFile(), c.ownSettings ? beside : userIni) << c.name;
+        // The program folder's connections are read until the user has a file of their own.
+        EXPECT_EQ(main.LoadSavedConnections().value(1).ConnectionName, QStringLiteral("shipped")) << c.name;
+        ASSERT_TRUE(main.SaveConnection({QStringLiteral("h1"), QStringLiteral("u"), QStringLiteral("pw"), QStringLiteral("mine")}))
+            << c.name;
+        EXPECT_EQ(main.LoadSavedConnections().value(2).ConnectionName, QStringLiteral("mine")) << c.name;
+        QFile f(beside);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray left = f.readAll();
+        if (c.ownSettings) {
+            EXPECT_GT(left.size(), shipped.size()) << c.name;
+            EXPECT_FALSE(QFileInfo::exists(userIni)) << c.name;
+        } else {
+            EXPECT_EQ(left, shipped) << c.name;
+            EXPECT_EQ(QFileInfo(userIni).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner) << c.name;
+            EXPECT_EQ(ReadIniValue(QStringLiteral("Connection1"), QStringLiteral("ConnName"), userIni), QStringLiteral("shipped"));
+        }
+        QFile::setPermissions(c.folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    QCoreApplication::setApplicationName(oldName);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
