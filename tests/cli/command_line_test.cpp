@@ -9,7 +9,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
@@ -47,20 +46,6 @@ CommandRun quillmere(const QStringList& arguments)
     run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.errorLines = QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     return run;
-}
-
-// Every file under `folder` (sub-folders included) with a digest of its bytes.
-QMap<QString, QByteArray> checksums(const QString& folder)
-{
-    QMap<QString, QByteArray> sums;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-        sums.insert(QDir(folder).relativeFilePath(file.fileName()),
-                    QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
-    }
-    return sums;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

@@ -7,9 +7,7 @@
 #include "generator/GenerationLog.h"
 #include "generator/phpCreator.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -53,19 +51,6 @@ Outcome run(const QString& program, const QStringList& arguments, const QProcess
 QString describe(const Outcome& r)
 {
     return QStringLiteral("status %1\n%2\n%3").arg(r.status).arg(r.out, r.err);
-}
-
-QMap<QString, QByteArray> checksums(const QString& folder)
-{
-    QMap<QString, QByteArray> sums;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-        sums.insert(QDir(folder).relativeFilePath(file.fileName()),
-                    QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
-    }
-    return sums;
 }
 
 // The packages are made once and unpacked into one scratch root for every test here.

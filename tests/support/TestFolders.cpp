@@ -1,5 +1,6 @@
 #include "TestFolders.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -21,6 +22,21 @@ QString sakilaDir()
 {
     const QString dir = QDir::cleanPath(sourceDir() + QStringLiteral("/../shared/data/sakila"));
     return QFileInfo::exists(dir + QStringLiteral("/sakila-schema.sql")) ? dir : QString();
+}
+
+QMap<QString, QByteArray> checksums(const QString& folder)
+{
+    QMap<QString, QByteArray> sums;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        // A file that cannot be read gets a digest no bytes have, so that it never compares equal.
+        sums.insert(QDir(folder).relativeFilePath(file.fileName()),
+                    file.open(QIODevice::ReadOnly)
+                        ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex()
+                        : QByteArray("unreadable"));
+    }
+    return sums;
 }
 
 TempProgramFolder::TempProgramFolder()
