@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace qmtest;
@@ -254,4 +256,33 @@ TEST_F(SitePreviewTest, WithoutAWorkingPhpTheUserIsToldWhy)
             << dialogs.messages[0].text.toStdString();
     }
     EXPECT_TRUE(phpChildren().isEmpty());
+}
+
+// Whether process `pid` still runs (a zombie waiting for its parent to read its end counts as gone).
+static bool processRuns(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+// A program killed outright (no destructor, no handler runs) takes its preview server with it.
+TEST(SitePreviewCrash, TheServerDiesWithTheProgram)
+{
+    QProcess crashing;
+    crashing.start(QStringLiteral(QM_TEST_CRASH_HELPER), {programDir()});
+    ASSERT_TRUE(crashing.waitForFinished(30000));
+    const QStringList printed = QString::fromLocal8Bit(crashing.readAllStandardOutput()).trimmed().split(u' ');
+    ASSERT_EQ(crashing.exitStatus(), QProcess::CrashExit) << crashing.readAllStandardError().toStdString();
+    ASSERT_EQ(printed.size(), 2);
+    const qint64 server = printed[0].toLongLong();
+    ASSERT_GT(server, 0);
+    const bool gone = QTest::qWaitFor([&] { return !processRuns(server); }, 5000);
+    if (!gone)
+        ::kill(static_cast<pid_t>(server), SIGKILL);
+    EXPECT_TRUE(gone);
+    // The folder cannot go with a killed program; it lies in the temporary folder.
+    QDir(printed[1]).removeRecursively();
 }
