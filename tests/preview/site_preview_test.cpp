@@ -6,12 +6,14 @@
 #include "wizard/preview/frmPreview.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -190,6 +192,30 @@ TEST_F(SitePreviewTest, ShowsTheChosenColumnsFollowsTheWizardAndLeavesNothingBeh
     const QString built = builder->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText().trimmed();
     ASSERT_FALSE(built.isEmpty());
     EXPECT_TRUE(waitFor(preview, kLinkedStylesheet, built, &header)) << header.toStdString();
+
+    // What the stylesheet editor's own preview shows, the site shows too. The file is changed
+    // behind the wizard's back, so only the editor can bring the new colour to the site.
+    QTemporaryDir styles;
+    const QString css = styles.filePath(QStringLiteral("edited.css"));
+    const auto writeCss = [&css](const QByteArray& bytes) {
+        QFile file(css);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    const auto linksColour = [](const char* hex) {
+        return QStringLiteral("String((%1).indexOf('%2') >= 0)").arg(kLinkedStylesheet, QLatin1String(hex));
+    };
+    ASSERT_TRUE(writeCss("BODY { color: #102030 }\n"));
+    ui.type("txtcss", css);
+    EXPECT_TRUE(waitFor(preview, linksColour("102030"), QStringLiteral("true")));
+    ASSERT_TRUE(writeCss("BODY { color: #405060 }\n"));
+    bool editorShown = false;
+    dialogs.modalHandlers.insert(QStringLiteral("frmCSS"), [&](QDialog& editor) {
+        editor.findChild<QTabWidget*>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
+        editorShown = waitFor(preview, linksColour("405060"), QStringLiteral("true"));
+        return int(QDialog::Rejected);
+    });
+    ui.click("cCssEditor");
+    EXPECT_TRUE(editorShown);
 
     // Closing the wizard stops the server and removes the site.
     dialogs.answers.push_back(MessageAnswer::Yes);
