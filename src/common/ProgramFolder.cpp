@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -35,6 +36,23 @@ bool isInstalledDataFolder(const QString& folder)
     const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
     return clean.endsWith(QStringLiteral("/share/quillmere"))
            && QFileInfo(clean + QStringLiteral("/../../bin/quillmere")).isExecutable();
+}
+
+bool keepsWrittenFiles(const QString& folder)
+{
+    const QFileInfo info(folder);
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return info.isDir() && info.isWritable() && (info.permissions() & anyWrite) && !isInstalledDataFolder(folder);
+}
+
+QString userFilesFolder(const QString& programFolder)
+{
+    if (keepsWrittenFiles(programFolder))
+        return programFolder;
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (own.isEmpty() || !QDir().mkpath(own))
+        return programFolder;
+    return own;
 }
 
 }  // namespace ProgramFolder

@@ -16,5 +16,12 @@ QString dataFolder();
 // Whether `folder` is an installed program's shared data folder (<prefix>/share/quillmere beside
 // an executable <prefix>/bin/quillmere). The package manager owns it: nothing is written there.
 bool isInstalledDataFolder(const QString& folder);
+// Whether the program keeps the files it writes at run time in `folder`: a folder it may write to
+// that is not an installed program's shared data folder. A folder no one may write to counts as
+// read-only also for the superuser, who could write there anyway.
+bool keepsWrittenFiles(const QString& folder);
+// Where files the user makes with the program (stylesheets) go: `programFolder` when it keeps
+// written files, else the user's data folder (~/.local/share/Quillmere), made when missing.
+QString userFilesFolder(const QString& programFolder);
 
 }  // namespace ProgramFolder

@@ -84,16 +84,6 @@ cMain::cMain(const QString& programFolder) : m_programFolder(programFolder) {}
 
 namespace {
 
-// A folder that no one may write to counts as read-only also for the superuser, who could
-// write there anyway.
-bool keepsItsOwnSettings(const QString& folder)
-{
-    const QFileInfo info(folder);
-    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return info.isDir() && info.isWritable() && (info.permissions() & anyWrite)
-           && !ProgramFolder::isInstalledDataFolder(folder);
-}
-
 QString userIniFile()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
@@ -105,7 +95,7 @@ QString userIniFile()
 QString cMain::IniFile() const
 {
     const QString beside = m_programFolder + QStringLiteral("/sql.ini");
-    if (keepsItsOwnSettings(m_programFolder))
+    if (ProgramFolder::keepsWrittenFiles(m_programFolder))
         return beside;
     const QString own = userIniFile();
     return own.isEmpty() ? beside : own;

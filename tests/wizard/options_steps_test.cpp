@@ -1,7 +1,9 @@
 // Steps 4, 6 and 7 on the real widgets: option defaults and records per page, the login choice,
-// the style list and the stylesheet editor's file checks.
+// the style list and the stylesheet editor's file checks, also with a program folder that cannot
+// be written.
 #include "TestFolders.h"
 #include "WizardDriver.h"
+#include "stylesheet/frmCSS.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -197,6 +200,64 @@ TEST_F(OptionSteps, CssEditorOpensModallyOnTheStylesheetAndIsOneWindowForTheRun)
     ASSERT_EQ(editors.size(), 2);
     EXPECT_EQ(editors[0], editors[1]);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join(" | ").toStdString();
+}
+
+// An installed program cannot write its own folder: a new stylesheet is named in the user's data
+// folder, and the program's own stylesheet opens as the user's copy there, made once and kept.
+TEST_F(OptionSteps, WithAProgramFolderThatCannotBeWrittenStylesheetsAreTheUsers)
+{
+    QTemporaryDir data;
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(own.startsWith(data.path())) << own.toStdString();
+    const QString shipped = folder.file(QStringLiteral("default.css"));
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    };
+    const QByteArray original = read(shipped);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto folderMode = QFile::permissions(folder.path());
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), readOnly | QFileDevice::ExeOwner));
+    QStringList opened;
+    dialogs.modalHandlers.insert(QStringLiteral("frmCSS"), [&opened](QDialog& editor) {
+        opened << static_cast<frmCSS&>(editor).StylesheetPath();
+        return int(QDialog::Rejected);
+    });
+    for (int i = 0; i < 3; ++i)
+        ui.next();
+    auto* css = ui.get<QLineEdit>("txtcss");
+
+    css->setText(QString());
+    dialogs.inputs = {QStringLiteral("mine.css")};
+    ui.click("cCssEditor");
+    EXPECT_EQ(dialogs.prompts, QStringList{QStringLiteral("CSS file name: ") + own + QStringLiteral("/")});
+    EXPECT_EQ(css->text(), own + QStringLiteral("/mine.css"));
+
+    const QString copy = own + QStringLiteral("/default.css");
+    for (const QByteArray& expected : {original, QByteArray("BODY { color: #102030 }\n")}) {
+        ui.type("txtcss", shipped);
+        dialogs.clear();
+        ui.click("cCssEditor");
+        EXPECT_EQ(css->text(), copy);
+        EXPECT_EQ(opened.last(), copy);
+        EXPECT_EQ(read(copy), expected);
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+        EXPECT_TRUE(dialogs.messages[0].text.contains(copy)) << dialogs.messages[0].text.toStdString();
+        // The user's edits stay in the copy; opening the shipped file again does not undo them.
+        QFile edited(copy);
+        ASSERT_TRUE(edited.open(QIODevice::WriteOnly));
+        edited.write("BODY { color: #102030 }\n");
+    }
+    EXPECT_EQ(read(shipped), original);
+
+    QFile::setPermissions(folder.path(), folderMode);
+    if (oldData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
 }
 
 TEST_F(OptionSteps, BrowsePutsTheChosenStylesheetIntoThePathBox)

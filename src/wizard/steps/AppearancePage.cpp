@@ -1,11 +1,14 @@
 #include "wizard/steps/AppearancePage.h"
 
+#include "common/ProgramFolder.h"
 #include "dialogs/NamedWidgets.h"
 #include "dialogs/UserDialogs.h"
 #include "stylesheet/frmCSS.h"
 #include "stylesheet/frmCSSBuilder.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -101,22 +104,33 @@ void AppearancePage::BrowseStylesheet()
 }
 
 // "Run CSS Editor": asks for a file name when the path box is empty, refuses a path whose file is
-// missing, and opens the one stylesheet editor of the run modally on the stylesheet.
+// missing, and opens the one stylesheet editor of the run modally on the stylesheet. New
+// stylesheets go where the user's files go (the program folder, or the user's data folder when
+// the program is installed); a stylesheet in a folder that cannot be written (an installed
+// program's own) is edited as the user's copy of it there, so that OK can save it.
 void AppearancePage::RunCssEditor()
 {
+    const QString own = ProgramFolder::userFilesFolder(programFolder());
     QString path;
     if (txtcss->text().trimmed().isEmpty()) {
         const std::optional<QString> answer = UserDialogs::current().input(
-            this, QStringLiteral("CSS file name: ") + programFolder() + QLatin1Char('/'), QString(), QString());
+            this, QStringLiteral("CSS file name: ") + own + QLatin1Char('/'), QString(), QString());
         if (!answer || answer->trimmed().isEmpty())
             return;
-        path = *answer;
-        txtcss->setText(programFolder() + QLatin1Char('/') + *answer);
+        path = own + QLatin1Char('/') + *answer;
+        txtcss->setText(path);
     } else if (!QFileInfo::exists(txtcss->text())) {
         showMessage(this, QStringLiteral("CSS file does not exist."), MessageIcon::Critical);
         return;
     } else {
         path = txtcss->text();
+        if (!ProgramFolder::keepsWrittenFiles(QFileInfo(path).absolutePath())) {
+            const std::optional<QString> copy = ownCopy(path, own);
+            if (!copy)
+                return;
+            path = *copy;
+            txtcss->setText(path);
+        }
     }
     if (!m_cssEditor) {
         m_cssEditor = new frmCSS(programFolder(), window());
@@ -129,11 +143,40 @@ void AppearancePage::RunCssEditor()
 // makes it the wizard's stylesheet.
 void AppearancePage::OpenAppearanceBuilder()
 {
-    auto* builder = new frmCSSBuilder(programFolder(), window());
+    auto* builder = new frmCSSBuilder(ProgramFolder::userFilesFolder(programFolder()), window());
     connect(builder, &frmCSSBuilder::stylesheetSaved, this, [this](const QString& path) {
         choices().Appearance.StylesheetPath = path;
         txtcss->setText(path);
     });
     connect(builder, &frmCSSBuilder::stylesheetGenerated, &session(), &WizardSession::stylesheetEdited);
     builder->show();
+}
+
+// The user's copy of `stylesheet` in `folder`: made from it the first time, the one made before
+// after that (it holds the user's edits). Says which file the editor opens; nothing when the copy
+// cannot be made (the user is told why).
+std::optional<QString> AppearancePage::ownCopy(const QString& stylesheet, const QString& folder)
+{
+    const QString copy = folder + QLatin1Char('/') + QFileInfo(stylesheet).fileName();
+    if (QFileInfo(copy).absoluteFilePath() == QFileInfo(stylesheet).absoluteFilePath()) {
+        showMessage(this, QStringLiteral("%1 cannot be changed: its folder cannot be written.")
+                              .arg(QDir::toNativeSeparators(stylesheet)), MessageIcon::Critical);
+        return std::nullopt;
+    }
+    if (!QFileInfo::exists(copy)) {
+        QFile source(stylesheet);
+        if (!source.copy(copy)) {
+            showMessage(this, QStringLiteral("A copy of %1 to change could not be made in %2: %3")
+                                  .arg(QDir::toNativeSeparators(stylesheet), QDir::toNativeSeparators(folder),
+                                       source.errorString()), MessageIcon::Critical);
+            return std::nullopt;
+        }
+        QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                        | QFileDevice::ReadOther);
+    }
+    showMessage(this, QStringLiteral("%1 lies in a folder that cannot be written, so the editor opens your own "
+                                     "copy of it:\n%2").arg(QDir::toNativeSeparators(stylesheet),
+                                                            QDir::toNativeSeparators(copy)),
+                MessageIcon::Information);
+    return copy;
 }

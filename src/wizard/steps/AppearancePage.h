@@ -4,6 +4,8 @@
 
 #include "wizard/steps/WizardStep.h"
 
+#include <optional>
+
 class frmCSS;
 class QComboBox;
 class QPushButton;
@@ -23,6 +25,7 @@ private:
     void OnStyleChosen(int index);
     void BrowseStylesheet();
     void RunCssEditor();
+    std::optional<QString> ownCopy(const QString& stylesheet, const QString& folder);
     void OpenAppearanceBuilder();
 
     // One stylesheet editor for the whole run, created when first needed.
