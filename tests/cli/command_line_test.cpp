@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -119,16 +118,7 @@ void expectRegenerateKeepsEveryByte(const WizardChoices& choices)
 TEST(CommandLine, RegenerateRewritesTheShopSiteByteForByte)
 {
     ScratchDatabase db{QStringLiteral("clishop")};
-    QFile sample(sourceDir() + QStringLiteral("/scripts/sample-shop.sql"));
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    QStringList statements;
-    for (const QString& statement : QString::fromUtf8(sample.readAll()).split(QStringLiteral(";\n"))) {
-        if (!statement.contains(QRegularExpression(QStringLiteral("^(DROP DATABASE|CREATE DATABASE|USE )"),
-                                                   QRegularExpression::MultilineOption))
-            && !statement.trimmed().isEmpty())
-            statements << statement;
-    }
-    db.exec(statements);
+    loadShopSample(db);
 
     QTemporaryDir site;
     QTemporaryDir styles;

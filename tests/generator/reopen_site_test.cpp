@@ -122,15 +122,8 @@ protected:
 // lookups, rules, a login, extra queries and a stylesheet of its own, on a login of its own.
 TEST_F(ReopenSite, NextThroughEveryStepRegeneratesTheSameBytes)
 {
-    QFile shopFile(sourceDir() + QStringLiteral("/scripts/sample-shop.sql"));
-    ASSERT_TRUE(shopFile.open(QIODevice::ReadOnly));
-    const QByteArray shop = shopFile.readAll();
+    loadShopSample(db);
     QTemporaryDir scratch;
-    QFile tables(scratch.filePath(QStringLiteral("tables.sql")));
-    ASSERT_TRUE(tables.open(QIODevice::WriteOnly));
-    tables.write(shop.mid(shop.indexOf("USE shop;") + 9));
-    tables.close();
-    db.loadFile(tables.fileName());
 
     const QString user = QStringLiteral("qm_r\u00e9open_%1").arg(QCoreApplication::applicationPid());
     const QString password = QStringLiteral("p\"w'\\$x{$y}\u00e9 z");

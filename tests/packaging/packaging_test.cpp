@@ -1,6 +1,7 @@
 // The Debian packages made from this build tree: what they hold, that the program runs from where
 // they put it (its data found in share/quillmere), that lintian finds no errors in them, and that
 // a project builds against the unpacked Meterling with find_package(Meterling).
+#include "SampleSchemas.h"
 #include "TestDatabase.h"
 #include "TestFolders.h"
 
@@ -183,16 +184,7 @@ TEST_F(Packages, TheUnpackedProgramRunsFromItsPlace)
     EXPECT_EQ(version.out, QStringLiteral("quillmere " QM_TEST_VERSION "\n"));
 
     ScratchDatabase db{QStringLiteral("pkgshop")};
-    QFile sample(sourceDir() + QStringLiteral("/scripts/sample-shop.sql"));
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    QStringList statements;
-    for (const QString& statement : QString::fromUtf8(sample.readAll()).split(QStringLiteral(";\n"))) {
-        if (!statement.contains(QRegularExpression(QStringLiteral("^(DROP DATABASE|CREATE DATABASE|USE )"),
-                                                   QRegularExpression::MultilineOption))
-            && !statement.trimmed().isEmpty())
-            statements << statement;
-    }
-    db.exec(statements);
+    loadShopSample(db);
 
     const ServerSettings& server = sandboxServer();
     WizardChoices c;

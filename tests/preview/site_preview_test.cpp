@@ -1,6 +1,7 @@
 // The site preview beside the wizard: the real generated site on the shop tables, served by PHP and
 // read back from the browser engine, following the choices, refusing writes until allowed, and
 // leaving no server and no folder behind; without a usable PHP the button says what to install.
+#include "SampleSchemas.h"
 #include "TestFolders.h"
 #include "WizardDriver.h"
 #include "wizard/preview/frmPreview.h"
@@ -61,14 +62,7 @@ protected:
     void SetUp() override
     {
         // The shop's tables, in a database of this test's own.
-        QFile shop(QStringLiteral(QM_TEST_SOURCE_DIR) + QStringLiteral("/scripts/sample-shop.sql"));
-        ASSERT_TRUE(shop.open(QIODevice::ReadOnly));
-        const QByteArray sql = shop.readAll();
-        QFile tables(scratch.filePath(QStringLiteral("tables.sql")));
-        ASSERT_TRUE(tables.open(QIODevice::WriteOnly));
-        tables.write(sql.mid(sql.indexOf("USE shop;") + 9));
-        tables.close();
-        db.loadFile(tables.fileName());
+        loadShopSample(db);
         wizard->show();
         ui.reachFieldStep(db.name(), {QStringLiteral("customers"), QStringLiteral("products")});
     }
@@ -106,8 +100,6 @@ protected:
     {
         preview->View()->load(QUrl(preview->Site().address() + page));
     }
-
-    QTemporaryDir scratch;
 };
 
 const QString kHeaderRow = QStringLiteral(

@@ -31,6 +31,20 @@ void loadSakilaSchema(const QString& database)
     ASSERT_TRUE(p.waitForFinished(120000));
 }
 
+void loadShopSample(const ScratchDatabase& db)
+{
+    QFile file(sourceDir() + QStringLiteral("/scripts/sample-shop.sql"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList statements;
+    for (const QString& statement : QString::fromUtf8(file.readAll()).split(QStringLiteral(";\n"))) {
+        if (!statement.contains(QRegularExpression(QStringLiteral("^(DROP DATABASE|CREATE DATABASE|USE )"),
+                                                   QRegularExpression::MultilineOption))
+            && !statement.trimmed().isEmpty())
+            statements << statement;
+    }
+    db.exec(statements);
+}
+
 QList<SelectedTable> everyTableWithLookups(const QString& database)
 {
     QList<SelectedTable> tables;

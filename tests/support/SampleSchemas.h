@@ -1,6 +1,7 @@
 #pragma once
 // The sample databases loaded into a test's scratch database, and the site a test builds on them.
 
+#include "TestDatabase.h"
 #include "choices/WizardChoices.h"
 
 #include <QString>
@@ -11,6 +12,10 @@ namespace qmtest {
 // replaced by the scratch one; statements this server refuses are passed over. Call only when
 // sakilaDir() is not empty.
 void loadSakilaSchema(const QString& database);
+
+// The sample shop's tables and rows (scripts/sample-shop.sql, the database scripts/run gives the
+// wizard) loaded into the scratch database `db` instead of the database the file names.
+void loadShopSample(const ScratchDatabase& db);
 
 // Every base table of `database` with every column in table order, each column with a foreign
 // key to one of those tables a lookup column showing the column it refers to (Sakila's keys to
