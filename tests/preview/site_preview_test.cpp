@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -286,21 +287,36 @@ static bool processRuns(qint64 pid)
     return line.mid(line.lastIndexOf(')') + 2, 1) != "Z";
 }
 
-// A program killed outright (no destructor, no handler runs) takes its preview server with it.
-TEST(SitePreviewCrash, TheServerDiesWithTheProgram)
+// A program killed outright (no destructor, no handler runs) takes its preview server with it; the
+// folder it could not remove goes when the next preview starts, while one still in use stays.
+TEST(SitePreviewCrash, TheServerDiesWithTheProgramAndTheNextPreviewClearsItsFolder)
 {
-    QProcess crashing;
-    crashing.start(QStringLiteral(QM_TEST_CRASH_HELPER), {programDir()});
-    ASSERT_TRUE(crashing.waitForFinished(30000));
-    const QStringList printed = QString::fromLocal8Bit(crashing.readAllStandardOutput()).trimmed().split(u' ');
-    ASSERT_EQ(crashing.exitStatus(), QProcess::CrashExit) << crashing.readAllStandardError().toStdString();
-    ASSERT_EQ(printed.size(), 2);
-    const qint64 server = printed[0].toLongLong();
+    QTemporaryDir live(QDir::tempPath() + QStringLiteral("/quillmere-site-XXXXXX"));
+    QLockFile liveOwner(live.filePath(QStringLiteral("owner.lock")));
+    liveOwner.setStaleLockTime(0);
+    ASSERT_TRUE(liveOwner.tryLock(0));
+    // Runs the program that starts a preview and kills itself: its server's id and its folder.
+    const auto crash = [] {
+        QProcess crashing;
+        crashing.start(QStringLiteral(QM_TEST_CRASH_HELPER), {programDir()});
+        const bool ended = crashing.waitForFinished(30000);
+        const QStringList printed = QString::fromLocal8Bit(crashing.readAllStandardOutput()).trimmed().split(u' ');
+        EXPECT_TRUE(ended && crashing.exitStatus() == QProcess::CrashExit && printed.size() == 2)
+            << crashing.readAllStandardError().toStdString();
+        return std::make_pair(printed.value(0).toLongLong(), printed.value(1));
+    };
+
+    const auto [server, folder] = crash();
     ASSERT_GT(server, 0);
     const bool gone = QTest::qWaitFor([&] { return !processRuns(server); }, 5000);
     if (!gone)
         ::kill(static_cast<pid_t>(server), SIGKILL);
     EXPECT_TRUE(gone);
-    // The folder cannot go with a killed program; it lies in the temporary folder.
-    QDir(printed[1]).removeRecursively();
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/site/config.php")));
+
+    const auto [nextServer, nextFolder] = crash();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_TRUE(QFileInfo::exists(live.path()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !processRuns(nextServer); }, 5000));
+    QDir(nextFolder).removeRecursively();
 }

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -24,6 +26,9 @@ namespace {
 const QString kSite = QStringLiteral("site");
 const QString kGuard = QStringLiteral("read-only.php");
 const QString kLog = QStringLiteral("server.log");
+// Held while the folder is in use; a folder whose holder died is left over from a crash.
+const QString kOwner = QStringLiteral("owner.lock");
+const QString kFolderPrefix = QStringLiteral("quillmere-site-");
 
 // Prepended to every page while the preview is read-only. execute.php is the only page that
 // writes to the database (adding, editing and deleting all post to it), so refusing it keeps the
@@ -39,6 +44,25 @@ if (strcasecmp(basename($_SERVER['SCRIPT_FILENAME'] ?? ''), 'execute.php') === 0
     exit;
 }
 )PHP";
+
+// Removes the folders of previews whose program was killed or crashed (their server died with it,
+// but the folder could not go). A folder whose program still runs holds its lock; one without a
+// lock file may be one being made right now, and is left alone.
+void removeLeftovers()
+{
+    const QDir temp(QDir::tempPath());
+    for (const QString& name : temp.entryList({kFolderPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString folder = temp.filePath(name);
+        if (!QFileInfo::exists(folder + u'/' + kOwner))
+            continue;
+        QLockFile owner(folder + u'/' + kOwner);
+        owner.setStaleLockTime(0);
+        if (owner.tryLock(0)) {
+            owner.unlock();
+            QDir(folder).removeRecursively();
+        }
+    }
+}
 
 // A port no one listens on at the moment; 0 when none could be had.
 int freePort()
@@ -99,10 +123,16 @@ bool SitePreview::start(const QString& php, const WizardChoices& choices, QStrin
 {
     stop();
     m_php = php;
-    m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quillmere-site-XXXXXX"));
+    removeLeftovers();
+    m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + kFolderPrefix + QStringLiteral("XXXXXX"));
+    if (m_folder->isValid()) {
+        m_owner = std::make_unique<QLockFile>(m_folder->filePath(kOwner));
+        m_owner->setStaleLockTime(0);
+        m_owner->tryLock(0);
+    }
     if (!m_folder->isValid() || !QDir(m_folder->path()).mkdir(kSite)) {
         *error = QStringLiteral("The preview's temporary folder could not be made: ") + m_folder->errorString();
-        m_folder.reset();
+        stop();
         return false;
     }
     const QString guardError = writeWholeFile(m_folder->filePath(kGuard), QByteArray(kGuardScript));
@@ -134,6 +164,7 @@ void SitePreview::stop()
 {
     m_refresh->stop();
     killServer();
+    m_owner.reset();
     m_folder.reset();
     m_port = 0;
 }

@@ -4,7 +4,8 @@
 // config.php and database.php exactly as a real run would; a change of the choices rewrites them a
 // moment later. Read-only (the default) refuses every request to execute.php, the one page that
 // adds, edits and deletes records, through a PHP file the server prepends to every page; that file
-// lies outside the served folder. No window: the preview window shows what this serves.
+// lies outside the served folder. No window: the preview window shows what this serves. Folders
+// that killed or crashed programs left behind are removed when the next preview starts.
 
 #include "choices/WizardChoices.h"
 
@@ -16,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class QLockFile;
 class QTemporaryDir;
 class QTimer;
 
@@ -84,6 +86,8 @@ private:
     QString m_programFolder;
     QString m_php;
     std::unique_ptr<QTemporaryDir> m_folder;
+    // Held while the folder is in use, so that a later preview can tell a folder left by a crash.
+    std::unique_ptr<QLockFile> m_owner;
     QProcess m_server;
     int m_port = 0;
     bool m_writable = false;
