@@ -740,14 +740,13 @@ function qm_query_numbers(string $sql, array $params = []): array
             $floats[] = $f->name;
         }
     }
-    $rows = [];
-    while ($row = $result->fetch_assoc()) {
+    $rows = qm_result_rows($result);
+    foreach ($rows as &$row) {
         foreach ($floats as $name) {
             $row[$name] = $row[$name] === null ? null : (float)$row[$name];
         }
-        $rows[] = $row;
     }
-    $result->free();
+    unset($row);
     return $rows;
 }
 

@@ -170,9 +170,10 @@ QString frmCSSBuilder::buildStylesheet() const
 
 void frmCSSBuilder::onGenerate()
 {
-    Text1->setPlainText(buildStylesheet());
+    const QString css = buildStylesheet();
+    Text1->setPlainText(css);
     Command1->setEnabled(true);
-    emit stylesheetGenerated(buildStylesheet().toLocal8Bit());
+    emit stylesheetGenerated(css.toLocal8Bit());
 }
 
 void frmCSSBuilder::onSaveAs()

@@ -23,6 +23,8 @@ namespace {
 
 // The help topic of the preview window.
 constexpr int kPreviewHelpContext = 106;
+// The window's title, also the title of its messages.
+const QString kTitle = QStringLiteral("Site Preview");
 
 }  // namespace
 
@@ -45,7 +47,7 @@ frmPreview::frmPreview(WizardSession& session, QWidget* parent)
     connect(&m_site, &SitePreview::siteChanged, this, &frmPreview::onSiteChanged);
     connect(&m_site, &SitePreview::serverStopped, this, &frmPreview::onServerStopped);
     connect(&m_site, &SitePreview::writeFailed, this, [this](const QString& reason) {
-        showMessage(this, reason, MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Site Preview"));
+        showMessage(this, reason, MessageIcon::Critical, MessageButtons::Ok, kTitle);
     });
 }
 
@@ -54,22 +56,23 @@ frmPreview::~frmPreview() = default;
 void frmPreview::setupUi()
 {
     setObjectName(QStringLiteral("frmPreview"));
-    setWindowTitle(QStringLiteral("Site Preview"));
+    setWindowTitle(kTitle);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
     // The bar that says plainly what the pages do to the database.
-    auto* bar = named(new QFrame(this), "fraWriteMode");
-    bar->setAutoFillBackground(true);
-    auto* barLayout = new QHBoxLayout(bar);
+    fraWriteMode = named(new QFrame(this), "fraWriteMode");
+    fraWriteMode->setAutoFillBackground(true);
+    auto* barLayout = new QHBoxLayout(fraWriteMode);
     barLayout->setContentsMargins(10, 6, 10, 6);
-    lblWriteMode = named(new QLabel(bar), "lblWriteMode");
+    lblWriteMode = named(new QLabel(fraWriteMode), "lblWriteMode");
     lblWriteMode->setWordWrap(true);
-    chkAllowWrites = named(new QCheckBox(QStringLiteral("Let the preview change the database"), bar), "chkAllowWrites");
+    chkAllowWrites = named(new QCheckBox(QStringLiteral("Let the preview change the database"), fraWriteMode),
+                           "chkAllowWrites");
     barLayout->addWidget(lblWriteMode, 1);
     barLayout->addWidget(chkAllowWrites);
-    layout->addWidget(bar);
+    layout->addWidget(fraWriteMode);
 
     auto* tools = new QHBoxLayout;
     tools->setContentsMargins(6, 4, 6, 4);
@@ -104,7 +107,7 @@ bool frmPreview::open(const QString& php, const WizardChoices& choices)
     QString error;
     if (!m_site.start(php, choices, &error)) {
         showMessage(parentWidget(), error, MessageIcon::Critical, MessageButtons::Ok,
-                    QStringLiteral("Site Preview"));
+                    kTitle);
         return false;
     }
     showWriteMode();
@@ -129,14 +132,14 @@ void frmPreview::showWriteMode()
                                              "editing and deleting them is disabled.")
                                   .arg(database));
     }
-    findChild<QFrame*>(QStringLiteral("fraWriteMode"))->setPalette(colours);
+    fraWriteMode->setPalette(colours);
 }
 
 void frmPreview::onWritesToggled(bool writable)
 {
     QString error;
     if (!m_site.setWritable(writable, &error))
-        showMessage(this, error, MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Site Preview"));
+        showMessage(this, error, MessageIcon::Critical, MessageButtons::Ok, kTitle);
     showWriteMode();
 }
 
@@ -162,7 +165,7 @@ void frmPreview::onAddressEntered()
 void frmPreview::onServerStopped(const QString& reason)
 {
     showMessage(this, QStringLiteral("The preview's web server stopped:\n") + reason, MessageIcon::Critical,
-                MessageButtons::Ok, QStringLiteral("Site Preview"));
+                MessageButtons::Ok, kTitle);
 }
 
 QUrl frmPreview::onSite(const QUrl& url) const

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -50,6 +51,7 @@ private:
     WizardSession& m_session;
     SitePreview m_site;
 
+    QFrame* fraWriteMode = nullptr;
     QLabel* lblWriteMode = nullptr;
     QCheckBox* chkAllowWrites = nullptr;
     QToolButton* cmdBack = nullptr;

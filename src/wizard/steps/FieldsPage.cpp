@@ -51,6 +51,26 @@ void markNotInSite(QTreeWidgetItem* node)
     node->setToolTip(1, tip);
 }
 
+// The checked columns under `tableNode` (only those in `existing`, when given), in tree order; a
+// field in `before` keeps its rule and lookup column.
+QList<ChosenField> checkedFields(const QTreeWidgetItem* tableNode, const QList<ChosenField>& before,
+                                 const QSet<QString>* existing = nullptr)
+{
+    QList<ChosenField> chosen;
+    for (int f = 0; f < tableNode->childCount(); ++f) {
+        const QTreeWidgetItem* node = tableNode->child(f);
+        const QString name = node->text(0);
+        if (node->checkState(0) == Qt::Unchecked || (existing && !existing->contains(name)))
+            continue;
+        const auto kept = std::find_if(before.begin(), before.end(),
+                                       [&name](const ChosenField& field) { return field.Name == name; });
+        ChosenField field;
+        field.Name = name;
+        chosen.append(kept != before.end() ? *kept : field);
+    }
+    return chosen;
+}
+
 }  // namespace
 
 FieldsPage::FieldsPage(WizardSession& shared, QWidget* parent) : WizardStep(shared, 3, parent)
@@ -95,21 +115,8 @@ void FieldsPage::applyUnsaved(WizardChoices& c) const
         const QTreeWidgetItem* tableNode = root->child(t);
         const auto table = std::find_if(c.SelectedTables.begin(), c.SelectedTables.end(),
                                         [tableNode](const SelectedTable& s) { return s.TableName == tableNode->text(0); });
-        if (table == c.SelectedTables.end())
-            continue;
-        QList<ChosenField> chosen;
-        for (int f = 0; f < tableNode->childCount(); ++f) {
-            const QTreeWidgetItem* node = tableNode->child(f);
-            if (node->checkState(0) == Qt::Unchecked)
-                continue;
-            const QString name = node->text(0);
-            const auto kept = std::find_if(table->ChosenFields.begin(), table->ChosenFields.end(),
-                                           [&name](const ChosenField& field) { return field.Name == name; });
-            ChosenField field;
-            field.Name = name;
-            chosen.append(kept != table->ChosenFields.end() ? *kept : field);
-        }
-        table->ChosenFields = chosen;
+        if (table != c.SelectedTables.end())
+            table->ChosenFields = checkedFields(tableNode, table->ChosenFields);
     }
 }
 
@@ -267,20 +274,8 @@ bool FieldsPage::CollectChosenFields()
                         MessageIcon::Exclamation);
             return false;
         }
-        const QList<ChosenField> before = std::exchange(table.ChosenFields, {});
         const QSet<QString> existing(columns.begin(), columns.end());
-        QTreeWidgetItem* tableNode = m_fieldNodes[i];
-        for (int f = 0; f < tableNode->childCount(); ++f) {
-            QTreeWidgetItem* node = tableNode->child(f);
-            if (node->checkState(0) != Qt::Unchecked && existing.contains(node->text(0))) {
-                const QString name = node->text(0);
-                const auto kept = std::find_if(before.begin(), before.end(),
-                                               [&name](const ChosenField& chosen) { return chosen.Name == name; });
-                ChosenField field;
-                field.Name = name;
-                table.ChosenFields.append(kept != before.end() ? *kept : field);
-            }
-        }
+        table.ChosenFields = checkedFields(m_fieldNodes[i], table.ChosenFields, &existing);
         for (const FieldInfo& column : described) {
             const bool chosen = std::any_of(table.ChosenFields.begin(), table.ChosenFields.end(),
                                             [&column](const ChosenField& f) { return f.Name == column.Name; });

@@ -16,6 +16,9 @@
 OptionsPage::OptionsPage(WizardSession& shared, QWidget* parent) : WizardStep(shared, 4, parent)
 {
     setupUi();
+    // Until the step is first shown its boxes hold the defaults it will show; the site preview
+    // reads them.
+    ApplyOptionDefaults();
     connect(cmdinfo1, &QPushButton::clicked, this, [this] { session().showFieldHelp(1); });
     for (QCheckBox* box : findChildren<QCheckBox*>())
         connect(box, &QCheckBox::toggled, &shared, &WizardSession::noteChoicesEdited);
@@ -64,7 +67,6 @@ void OptionsPage::setupUi()
 // The boxes take their defaults on the first arrival only; after that they keep what the user set.
 void OptionsPage::enter(bool comingBack)
 {
-    m_entered = true;
     if (!comingBack)
         m_firstVisit = !session().optionsChosen();
     if (const WizardChoices* site = session().siteToTake(index()))
@@ -75,28 +77,18 @@ void OptionsPage::enter(bool comingBack)
         FillRecordsPerPageList();
 }
 
+// What the boxes show, and a records-per-page number that Next would take.
+void OptionsPage::applyUnsaved(WizardChoices& c) const
+{
+    readBoxes(c.Options);
+    const std::optional<double> number = parseDecimal(cmbSplitter->currentText());
+    if (number && *number >= 1.0 && *number <= 32767.0)
+        c.Options.RecordsPerPage = static_cast<int16_t>(std::floor(*number));
+}
+
 // The options are stored even when the records-per-page text is refused (the user is told, and
 // the earlier number kept); the warning about required columns left out may still keep the user
 // here.
-// Before the step was first shown, the options are the defaults it will show; then its boxes.
-void OptionsPage::applyUnsaved(WizardChoices& c) const
-{
-    ScriptOptions& o = c.Options;
-    const bool fromBoxes = m_entered || session().optionsChosen();
-    auto checked = [fromBoxes](const QCheckBox* box) { return !fromBoxes || box->checkState() != Qt::Unchecked; };
-    o.AllowAdd = checked(chkAddRecords);
-    o.AllowEdit = checked(chkEditRecords);
-    o.AllowDelete = checked(chkDeleteRecords);
-    o.AllowView = checked(chkViewRecords);
-    o.SearchRecords = checked(chkSearchRecords);
-    o.AllowSearch = o.SearchRecords;
-    o.PhpValidate = checked(chkPHPValidate);
-    o.CreateLookupColumns = fromBoxes && checked(chkFK);
-    const std::optional<double> number = parseDecimal(cmbSplitter->currentText());
-    if (number && *number >= 1.0 && *number <= 32767.0)
-        o.RecordsPerPage = static_cast<int16_t>(std::floor(*number));
-}
-
 bool OptionsPage::leave()
 {
     CollectOptions();
@@ -141,9 +133,8 @@ void OptionsPage::FillRecordsPerPageList()
     cmbSplitter->setEditText(text);
 }
 
-void OptionsPage::CollectOptions()
+void OptionsPage::readBoxes(ScriptOptions& o) const
 {
-    ScriptOptions& o = choices().Options;
     auto checked = [](const QCheckBox* box) { return box->checkState() != Qt::Unchecked; };
     o.AllowAdd = checked(chkAddRecords);
     o.AllowEdit = checked(chkEditRecords);
@@ -153,6 +144,12 @@ void OptionsPage::CollectOptions()
     o.CreateLookupColumns = checked(chkFK);
     o.AllowSearch = checked(chkSearchRecords);
     o.PhpValidate = checked(chkPHPValidate);
+}
+
+void OptionsPage::CollectOptions()
+{
+    ScriptOptions& o = choices().Options;
+    readBoxes(o);
 
     // The whole part of the number (the largest whole number not above it); 0 keeps the value.
     const std::optional<double> number = parseDecimal(cmbSplitter->currentText());

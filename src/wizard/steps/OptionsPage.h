@@ -27,9 +27,10 @@ private:
     void ShowSiteOptions(const WizardChoices& site);
     void FillRecordsPerPageList();
     void CollectOptions();
+    // What the check boxes show, into `options`.
+    void readBoxes(ScriptOptions& options) const;
 
     bool m_firstVisit = false;
-    bool m_entered = false;
 
     QCheckBox* chkAddRecords = nullptr;
     QCheckBox* chkEditRecords = nullptr;

@@ -68,6 +68,7 @@ void SecurityPage::ShowSiteLogin(const WizardChoices& site)
     session().siteTaken(index());
 }
 
+// The login the boxes show; before the step was first shown, the login already chosen stays.
 void SecurityPage::applyUnsaved(WizardChoices& c) const
 {
     if (!m_entered)
@@ -82,13 +83,7 @@ void SecurityPage::applyUnsaved(WizardChoices& c) const
 
 bool SecurityPage::leave()
 {
-    SecurityOptions& s = choices().Security;
-    if (chkReqLogin->isChecked()) {
-        s.AdminUser = txtUsername7->text();
-        s.AdminPassword = txtPassword7->text();
-    } else {
-        s.AdminUser.clear();
-    }
+    applyUnsaved(choices());
     return true;
 }
 

@@ -192,9 +192,8 @@ void TablesPage::ClearTableLists()
                     MessageIcon::Information);
 }
 
-// A table that stays selected keeps its chosen fields with their rules and lookup columns; a
-// table new to the selection starts without any.
-// The selected list in its order, each table with what was chosen for it before.
+// The selected list in its order. A table that stays selected keeps its chosen fields with their
+// rules and lookup columns; a table new to the selection starts without any.
 void TablesPage::applyUnsaved(WizardChoices& c) const
 {
     if (lstSelTables->count() == 0)
@@ -215,17 +214,7 @@ bool TablesPage::leave()
         showMessage(this, QStringLiteral("You must select at least 1 table"), MessageIcon::Exclamation);
         return false;
     }
-    WizardChoices& c = choices();
-    QHash<QString, qsizetype> before;
-    for (qsizetype i = 0; i < c.SelectedTables.size(); ++i)
-        before.insert(c.SelectedTables[i].TableName, i);
-    QList<SelectedTable> tables;
-    for (int i = 0; i < lstSelTables->count(); ++i) {
-        const QString name = lstSelTables->item(i)->text();
-        const qsizetype kept = before.value(name, -1);
-        tables.append(kept >= 0 ? c.SelectedTables[kept] : SelectedTable{name, {}});
-    }
-    c.SelectedTables = tables;
+    applyUnsaved(choices());
     session().setTablesStale(false);
     session().removeLookupsToUnchosenColumns(this);
     return true;
